@@ -1,0 +1,62 @@
+#pragma once
+// Files as the store and the settings file need them: whole reads, and whole
+// writes that replace a file in one step. Paths are texts in the system's
+// ANSI code page on Windows and plain bytes elsewhere.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tembric::platform {
+
+// A file operation the system refused. what() names the file and the reason.
+class FileError : public std::runtime_error {
+ public:
+  FileError(const std::string& path, const std::string& reason)
+      : std::runtime_error(path + ": " + reason), path_(path), reason_(reason) {}
+  const std::string& Path() const { return path_; }
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string path_;
+  std::string reason_;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual bool Exists(const std::string& path) = 0;
+
+  // The whole file. Throws FileError when it cannot be opened or read.
+  virtual std::vector<std::uint8_t> ReadAll(const std::string& path) = 0;
+
+  // Creates or truncates `path`, writes `bytes` and flushes them to the disk
+  // before returning. Throws FileError.
+  virtual void WriteAndFlush(const std::string& path, const std::vector<std::uint8_t>& bytes) = 0;
+
+  // Puts `from` in the place of `to` in one step: a reader sees either the old
+  // `to` or the new one, never a mixture, even across a crash. Throws FileError.
+  virtual void Replace(const std::string& from, const std::string& to) = 0;
+
+  // Renames `from` to `to`, which must not exist yet. Throws FileError.
+  virtual void Rename(const std::string& from, const std::string& to) = 0;
+
+  // Removes `path` if it exists; failures are ignored.
+  virtual void Remove(const std::string& path) = 0;
+};
+
+// Writes `bytes` to a temporary file beside `path`, flushes it, then replaces
+// `path` with it. A crash at any moment leaves `path` either whole and old or
+// whole and new. On failure the temporary file is removed and FileError
+// propagates; `path` is untouched.
+void WriteFileAtomically(FileSystem& fs, const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// The temporary file name WriteFileAtomically uses for `path`.
+std::string TemporaryPathFor(const std::string& path);
+
+// The real file system of the running platform.
+FileSystem& RealFileSystem();
+
+}  // namespace tembric::platform

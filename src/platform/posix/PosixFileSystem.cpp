@@ -1,0 +1,115 @@
+// Files on POSIX systems (the native build of the tools and tests).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/FileSystem.h"
+
+namespace tembric::platform {
+namespace {
+
+std::string ErrnoText(int err) { return std::strerror(err); }
+
+std::string ParentFolder(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  // Closes now so that the caller sees the error of the close.
+  int Close() {
+    const int r = ::close(fd_);
+    fd_ = -1;
+    return r;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  bool Exists(const std::string& path) override {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+  }
+
+  std::vector<std::uint8_t> ReadAll(const std::string& path) override {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) throw FileError(path, ErrnoText(errno));
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) throw FileError(path, ErrnoText(errno));
+    if (!S_ISREG(st.st_mode)) throw FileError(path, "not a regular file");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        throw FileError(path, ErrnoText(errno));
+      }
+      if (n == 0) break;  // the file shrank meanwhile
+      done += static_cast<std::size_t>(n);
+    }
+    bytes.resize(done);
+    return bytes;
+  }
+
+  void WriteAndFlush(const std::string& path, const std::vector<std::uint8_t>& bytes) override {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (fd.get() < 0) throw FileError(path, ErrnoText(errno));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        throw FileError(path, ErrnoText(errno));
+      }
+      done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd.get()) != 0) throw FileError(path, ErrnoText(errno));
+    if (fd.Close() != 0) throw FileError(path, ErrnoText(errno));
+  }
+
+  void Replace(const std::string& from, const std::string& to) override {
+    if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(to, ErrnoText(errno));
+    SyncFolder(to);
+  }
+
+  void Rename(const std::string& from, const std::string& to) override {
+    if (Exists(to)) throw FileError(to, "already exists");
+    if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(from, ErrnoText(errno));
+    SyncFolder(to);
+  }
+
+  void Remove(const std::string& path) override { ::unlink(path.c_str()); }
+
+ private:
+  // Makes the rename itself durable.
+  static void SyncFolder(const std::string& path) {
+    Fd dir(::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+  }
+};
+
+}  // namespace
+
+FileSystem& RealFileSystem() {
+  static PosixFileSystem fs;
+  return fs;
+}
+
+}  // namespace tembric::platform
