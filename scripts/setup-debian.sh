@@ -13,7 +13,7 @@ packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  mingw-w64 wine64
+  mingw-w64 wine wine64
   xvfb openbox xdotool x11-utils imagemagick xclip
   libjpeg-dev
 )
