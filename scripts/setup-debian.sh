@@ -24,8 +24,13 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  log=$(mktemp)
+  if ! { $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
+        $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    cat "$log"
+    exit 1
+  fi
+  rm -f "$log"
 fi
 
 # A deb-src entry for the same archive the machine already uses.
@@ -52,12 +57,12 @@ prefix=$deps/mingw
 if [ ! -f "$prefix/lib/libjpeg.a" ]; then
   echo "setup: building libjpeg-turbo for MinGW"
   mkdir -p "$deps/src"
-  (cd "$deps/src" && { ls -d libjpeg-turbo-*/ >/dev/null 2>&1 || apt-get source -qq libjpeg-turbo; })
+  (cd "$deps/src" && { ls -d libjpeg-turbo-*/ >/dev/null 2>&1 || apt-get source -qq libjpeg-turbo >/dev/null 2>&1; })
   srcdir=$(ls -d "$deps"/src/libjpeg-turbo-*/ | head -n 1)
   cmake -S "$srcdir" -B "$deps/build-libjpeg" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
-    -DWITH_SIMD=0 -DWITH_TURBOJPEG=OFF -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+    -DWITH_SIMD=0 -DWITH_TURBOJPEG=OFF -DCMAKE_INSTALL_PREFIX="$prefix" -Wno-dev >/dev/null
   cmake --build "$deps/build-libjpeg" -j"$(nproc)" >/dev/null
   cmake --install "$deps/build-libjpeg" >/dev/null
 fi

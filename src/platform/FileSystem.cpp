@@ -16,3 +16,27 @@ void WriteFileAtomically(FileSystem& fs, const std::string& path, const std::vec
 }
 
 }  // namespace tembric::platform
+
+namespace tembric::platform {
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  const char last = folder.back();
+  if (last == '\\' || last == '/') return folder + name;
+#ifdef _WIN32
+  const char native = '\\';
+#else
+  const char native = '/';
+#endif
+  char sep = native;
+  if (folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos) sep = '\\';
+  if (folder.find('/') != std::string::npos && folder.find('\\') == std::string::npos) sep = '/';
+  return folder + sep + name;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+}  // namespace tembric::platform

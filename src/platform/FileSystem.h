@@ -60,3 +60,14 @@ std::string TemporaryPathFor(const std::string& path);
 FileSystem& RealFileSystem();
 
 }  // namespace tembric::platform
+
+namespace tembric::platform {
+
+// `folder` and `name` joined with the folder's own separator: the one it
+// ends with or already contains, else the platform's ("\" on Windows).
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The folder part of a path ("" when it has none).
+std::string FolderOf(const std::string& path);
+
+}  // namespace tembric::platform
