@@ -1,0 +1,151 @@
+// The command-line tool, run in-process on real files in a temporary folder.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "Commands.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+struct Result {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+class TembricDbTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "tembric-db-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  Result Run(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const int code = tembric::tool::Run(args, out, err);
+    return {code, out.str(), err.str()};
+  }
+
+  std::string ReadFile(const std::string& name) {
+    std::ifstream in(folder_ + "/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+  std::string folder_;
+};
+
+TEST_F(TembricDbTool, CreateMakesThreeEmptyTablesAndNeverReplacesExistingOnes) {
+  ASSERT_EQ(Run({"create", folder_}).code, 0);
+  for (const char* f : {"tembric.db", "win.db", "rel.db"}) EXPECT_TRUE(fs::exists(folder_ + "/" + f)) << f;
+
+  ASSERT_EQ(Run({"add", folder_, "\\Keep", "--memo", "x"}).code, 0);
+  const std::string before = ReadFile("tembric.db");
+  const Result again = Run({"create", folder_});
+  EXPECT_EQ(again.code, 0);
+  EXPECT_THAT(again.out, HasSubstr("left as it is"));
+  EXPECT_EQ(ReadFile("tembric.db"), before);
+
+  const Result check = Run({"check", folder_});
+  EXPECT_EQ(check.code, 0) << check.err;
+  EXPECT_THAT(check.out, HasSubstr("tembric.db: 1 rows"));
+  EXPECT_THAT(check.out, HasSubstr("win.db: 0 rows"));
+}
+
+TEST_F(TembricDbTool, AddCreatesMissingFoldersAndListShowsPathsInTreeOrder) {
+  ASSERT_EQ(Run({"add", folder_, "\\Mail\\Work\\Sign", "--memo", "Best regards", "--keydisplay", "sig", "--keystring",
+                 "SIG", "--shortcut", "Ctrl+Alt+S"})
+                .code,
+            0);
+  ASSERT_EQ(Run({"add", folder_, "\\Address", "--memo", "1 Main St"}).code, 0);
+
+  const Result list = Run({"list", folder_});
+  ASSERT_EQ(list.code, 0) << list.err;
+  EXPECT_EQ(list.out,
+            "\\Address\ttext\n"
+            "\\Mail\tfolder\n"
+            "\\Mail\\Work\tfolder\n"
+            "\\Mail\\Work\\Sign\ttext\t=sig\tCtrl+Alt+S\n");
+}
+
+TEST_F(TembricDbTool, DumpKeepsNullApartFromEmptyAndEscapesControlCharacters) {
+  ASSERT_EQ(Run({"add", folder_, "\\Top", "--memo", "line 1\r\nline \"2\"\t\\"}).code, 0);
+  const Result dump = Run({"dump", folder_});
+  ASSERT_EQ(dump.code, 0) << dump.err;
+  EXPECT_THAT(dump.out, HasSubstr("Category = \"\"\n"));  // top level: empty, not null
+  EXPECT_THAT(dump.out, HasSubstr("Memo = \"line 1\\r\\nline \\\"2\\\"\\t\\\\\"\n"));
+  EXPECT_THAT(dump.out, HasSubstr("Blob = null\n"));
+  EXPECT_THAT(dump.out, HasSubstr("FullName = \"\\\\Top\"\n"));
+  EXPECT_THAT(dump.out, HasSubstr("ContextEnabled = false\n"));
+}
+
+TEST_F(TembricDbTool, AddRefusesBadPathsDuplicatesAndUnknownOptionsWithoutWriting) {
+  ASSERT_EQ(Run({"add", folder_, "\\A"}).code, 0);
+  const std::string before = ReadFile("tembric.db");
+
+  EXPECT_EQ(Run({"add", folder_, "NoBackslash"}).code, 2);
+  EXPECT_EQ(Run({"add", folder_, "\\Folder\\"}).code, 2);
+  EXPECT_EQ(Run({"add", folder_, "\\a=b"}).code, 2);
+  const Result duplicate = Run({"add", folder_, "\\A"});
+  EXPECT_EQ(duplicate.code, 2);
+  EXPECT_THAT(duplicate.err, HasSubstr("already exists"));
+  EXPECT_EQ(Run({"add", folder_, "\\B", "--colour", "red"}).code, 2);
+  EXPECT_EQ(Run({"add", folder_, "\\C", "--type", "sideways"}).code, 2);
+  EXPECT_EQ(ReadFile("tembric.db"), before);
+}
+
+TEST_F(TembricDbTool, GenerateAddsTheRequestedNumberOfRecords) {
+  const Result gen = Run({"generate", folder_, "250", "--seed", "7"});
+  ASSERT_EQ(gen.code, 0) << gen.err;
+  EXPECT_THAT(gen.out, HasSubstr("generated 250 records"));
+  const Result check = Run({"check", folder_});
+  EXPECT_THAT(check.out, HasSubstr("tembric.db: 250 rows"));
+
+  // Every generated record sits in a folder that exists (or at the top level).
+  const Result list = Run({"list", folder_});
+  std::set<std::string> paths;
+  std::istringstream lines(list.out);
+  for (std::string line; std::getline(lines, line);) paths.insert(line.substr(0, line.find('\t')));
+  for (const std::string& p : paths) {
+    const auto cut = p.find_last_of('\\');
+    if (cut != 0) EXPECT_TRUE(paths.count(p.substr(0, cut))) << p << " has no folder row";
+  }
+}
+
+TEST_F(TembricDbTool, AnUnreadableTableIsReportedAndNeverWrittenOver) {
+  {
+    std::ofstream garbage(folder_ + "/tembric.db", std::ios::binary);
+    garbage << "this is not a table";
+  }
+  const Result check = Run({"check", folder_});
+  EXPECT_EQ(check.code, 1);
+  EXPECT_THAT(check.err, HasSubstr("tembric.db"));
+
+  const Result add = Run({"add", folder_, "\\X"});
+  EXPECT_EQ(add.code, 1);
+  EXPECT_EQ(ReadFile("tembric.db"), "this is not a table");
+  EXPECT_EQ(Run({"generate", folder_, "3"}).code, 1);
+  EXPECT_EQ(ReadFile("tembric.db"), "this is not a table");
+}
+
+TEST_F(TembricDbTool, UnknownCommandsAndTablesPrintUsage) {
+  const Result unknown = Run({"frobnicate", folder_});
+  EXPECT_EQ(unknown.code, 2);
+  EXPECT_THAT(unknown.err, HasSubstr("usage:"));
+  EXPECT_EQ(Run({"list", folder_, "chairs"}).code, 2);
+  EXPECT_EQ(Run({}).code, 2);
+  EXPECT_THAT(Run({"--help"}).out, Not(HasSubstr("unknown")));
+}
+
+}  // namespace
