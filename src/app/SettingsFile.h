@@ -39,8 +39,9 @@ class SettingsFile {
   bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
   // Each write replaces the file in one step, creating the file, the section
-  // or the key as needed and keeping every other line as it was. Throws
-  // SettingsWriteError.
+  // or the key as needed and keeping every other line as it was. Names are
+  // trimmed; names and values end at their first line break or NUL, so that
+  // a write never adds lines of its own. Throws SettingsWriteError.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);  // "1" or "0"

@@ -106,6 +106,20 @@ class TableError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A table file that exists but cannot be read, or cannot be written. what()
+// is the whole message; Path() and Reason() are its parts.
+class TableFileError : public TableError {
+ public:
+  TableFileError(std::string path, std::string reason, const std::string& message)
+      : TableError(message), path_(std::move(path)), reason_(std::move(reason)) {}
+  const std::string& Path() const { return path_; }
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string path_;
+  std::string reason_;
+};
+
 enum class TableState {
   Inactive,  // not opened yet
   Browse,
@@ -168,7 +182,8 @@ class DataTable {
   void Edit();    // state Edit on the current row
   void Post();    // commits; the posted row stays current
   void Cancel();  // drops the changes; a cancelled append returns to the row that was current
-  void Delete();  // the next row becomes current, or the previous when it was the last
+  void Delete();  // the next row becomes current, or the previous (with Eof set) when it was the last;
+                  // while appending, it drops the new row as Cancel does
   TableState State() const;
 
   // ---- Field access on the current row (the edited row while editing) ----
@@ -211,8 +226,9 @@ class DataTable {
 
   // ---- Notifications -----------------------------------------------------
   // Called after the current row changed through navigation or a search
-  // (First, Last, Next, Prior, FindNearest, a successful FindKey or Locate,
-  // SetRange, Delete). An empty function detaches it.
+  // (First, Last, Next, Prior, FindNearest, a successful FindKey, Locate or
+  // GotoBookmark, SetRange, Delete), and after Open, Load and CreateEmpty,
+  // which make the first row current. An empty function detaches it.
   using AfterScrollHandler = std::function<void(DataTable&)>;
   void SetAfterScroll(AfterScrollHandler handler);
   bool HasAfterScroll() const;

@@ -119,7 +119,9 @@ TEST_F(TembricDbTool, GenerateAddsTheRequestedNumberOfRecords) {
   for (std::string line; std::getline(lines, line);) paths.insert(line.substr(0, line.find('\t')));
   for (const std::string& p : paths) {
     const auto cut = p.find_last_of('\\');
-    if (cut != 0) EXPECT_TRUE(paths.count(p.substr(0, cut))) << p << " has no folder row";
+    if (cut != 0) {
+      EXPECT_TRUE(paths.count(p.substr(0, cut))) << p << " has no folder row";
+    }
   }
 }
 

@@ -44,4 +44,68 @@ inline HANDLE NullHandle() { return nullptr; }
 using FileHandle = KernelHandle<InvalidFileHandle>;
 using ObjectHandle = KernelHandle<NullHandle>;  // mutexes, events, processes, sections
 
+// Owns a GDI object (bitmap, font, brush, pen) deleted with DeleteObject.
+template <typename T>
+class GdiObject {
+ public:
+  GdiObject() = default;
+  explicit GdiObject(T h) : h_(h) {}
+  ~GdiObject() { Reset(); }
+  GdiObject(GdiObject&& other) noexcept : h_(other.Detach()) {}
+  GdiObject& operator=(GdiObject&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      h_ = other.Detach();
+    }
+    return *this;
+  }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+
+  T get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+  T Detach() { return std::exchange(h_, nullptr); }
+  void Reset() {
+    if (h_) DeleteObject(h_);
+    h_ = nullptr;
+  }
+
+ private:
+  T h_ = nullptr;
+};
+
+using BitmapHandle = GdiObject<HBITMAP>;
+using FontHandle = GdiObject<HFONT>;
+using BrushHandle = GdiObject<HBRUSH>;
+using PenHandle = GdiObject<HPEN>;
+
+// A memory device context made with CreateCompatibleDC, deleted with DeleteDC.
+class MemoryDc {
+ public:
+  explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
+  ~MemoryDc() {
+    if (dc_) DeleteDC(dc_);
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HDC dc_;
+};
+
+// Selects a GDI object into a device context for one scope.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~SelectedObject() { SelectObject(dc_, previous_); }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
 }  // namespace tembric::platform::win32

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Start-up time of the real Tembric.exe under Wine, on a library of N records.
+#
+# Usage: bench/wine/startup-time.sh WINDOWS_BUILD_DIR [N] [RUNS]
+#   N     records in the library (default 100000; made with tembric-db
+#         generate when tembric-db.exe is built, else the library is empty)
+#   RUNS  timed starts (default 5)
+#
+# Measures, with a warm wineserver on a private Xvfb display, the time from
+# the moment the process is started until the splash window is gone and the
+# main window's thread answers messages (the message loop runs). Each start
+# is ended before the next (the library is never saved in between). Prints
+# every run and the median.
+set -euo pipefail
+[ $# -ge 1 ] || { sed -n '2,14p' "$0"; exit 2; }
+TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
+records=${2:-100000}
+runs=${3:-5}
+export TEMBRIC_BUILD_DIR
+export TEMBRIC_TEST_NAME=startup-time
+export E2E_DEADLINE=${E2E_DEADLINE:-3600}
+# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
+source "$(cd "$(dirname "$0")/../../tests/e2e/lib" && pwd)/harness.sh"
+
+e2e_setup
+
+step "library of $records records"
+# Generating is slow for large N, so each library is kept in the build folder
+# and made again only when tembric-db.exe changes.
+library_files=(tembric.db win.db rel.db data.tmd)
+cache=$TEMBRIC_BUILD_DIR/bench-wine/library-$records
+if [ ! -f "$APP/tembric-db.exe" ]; then
+  log "tembric-db.exe is not built: timing an empty library"
+  records=0
+elif [ -f "$cache/.complete" ] && [ "$cache/.complete" -nt "$TEMBRIC_BUILD_DIR/bin/tembric-db.exe" ]; then
+  for f in "${library_files[@]}"; do
+    if [ -f "$cache/$f" ]; then cp "$cache/$f" "$APP/"; fi
+  done
+  log "library copied from $cache"
+else
+  out=$(cd "$APP" && wine tembric-db.exe generate "$(windows_path "$APP")" "$records" 2>&1) ||
+    fail "tembric-db generate failed: $out"
+  log "$out"
+  rm -rf "$cache"
+  mkdir -p "$cache"
+  for f in "${library_files[@]}"; do
+    if [ -f "$APP/$f" ]; then cp "$APP/$f" "$cache/"; fi
+  done
+  touch "$cache/.complete"
+fi
+log "folder: $(find "$APP" -maxdepth 1 -type f -printf '%f %kK  ')"
+
+mutex_gone() { ! probe_quiet mutex-exists "$MUTEX_NAME"; }
+
+declare -a times=()
+for ((i = 1; i <= runs; i++)); do
+  step "run $i of $runs"
+  watch=$E2E_TMP/started-$i.txt
+  wine "$PROBE_EXE" wait-started TForm1 TSplashForm 600 >"$watch" 2>&1 &
+  watcher=$!
+  expect grep -q '^watching' "$watch" 10 -- "the start-up watcher running"
+  t0=$(date +%s.%N)
+  start_tembric
+  wait_for ended "$watcher" 600 || fail "no complete start-up within 600s"
+  wait "$watcher" || fail "start-up not seen: $(cat "$watch")"
+  t1=$(awk '$1 == "started" { print $2 }' "$watch")
+  ms=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", (b - a) * 1000 }')
+  times+=("$ms")
+  log "start-up took $ms ms"
+
+  kill -TERM "$TEMBRIC_PID" 2>/dev/null || true
+  wait_exit "$TEMBRIC_PID" 10 || { kill -KILL "$TEMBRIC_PID" 2>/dev/null || true; wait_exit "$TEMBRIC_PID" 10; }
+  expect mutex_gone 10 -- "$MUTEX_NAME released after run $i"
+done
+
+median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END {
+  if (NR % 2) print v[(NR + 1) / 2]; else printf "%.0f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+echo
+echo "Tembric start-up under Wine, $records records: runs ${times[*]} ms; median $median ms"

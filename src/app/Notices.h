@@ -1,0 +1,28 @@
+#pragma once
+// The program's own notices (message boxes with one OK button) and the rule
+// that an error raised inside a handler is shown, not passed on.
+
+#include <functional>
+#include <string>
+
+namespace tembric::app {
+
+enum class NoticeKind {
+  Information,  // start-up notices
+  Warning,      // something was kept aside or checked; the program carries on
+  Error,        // the text of an error raised inside a handler
+};
+
+class Notices {
+ public:
+  virtual ~Notices() = default;
+  // Returns when the user has answered the notice.
+  virtual void Show(NoticeKind kind, const std::string& text) = 0;
+};
+
+// Runs one handler. An exception it raises ends the handler there: its text
+// is shown as an error notice and false is returned, so that the caller
+// carries on with the program. Nothing propagates.
+bool RunHandler(Notices& notices, const std::function<void()>& handler) noexcept;
+
+}  // namespace tembric::app

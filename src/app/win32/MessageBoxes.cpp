@@ -1,0 +1,29 @@
+#include "app/win32/MessageBoxes.h"
+
+#include "app/Startup.h"
+
+namespace tembric::app::win32 {
+namespace {
+
+std::string& Caption() {
+  static std::string caption = kApplicationTitle;
+  return caption;
+}
+
+}  // namespace
+
+void SetMessageBoxCaption(const std::string& caption) { Caption() = caption; }
+
+void ShowMessageBox(NoticeKind kind, const std::string& text) {
+  UINT icon = MB_ICONINFORMATION;
+  if (kind == NoticeKind::Warning) icon = MB_ICONWARNING;
+  if (kind == NoticeKind::Error) icon = MB_ICONERROR;
+  MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | icon);
+}
+
+MessageBoxNotices& ProgramNotices() {
+  static MessageBoxNotices notices;
+  return notices;
+}
+
+}  // namespace tembric::app::win32

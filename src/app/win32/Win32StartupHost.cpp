@@ -1,0 +1,105 @@
+#include "app/win32/Win32StartupHost.h"
+
+#include "app/VersionText.h"
+#include "app/win32/MainForm.h"
+#include "app/win32/MessageBoxes.h"
+#include "app/win32/PlaceholderForms.h"
+#include "app/win32/SplashForm.h"
+#include "platform/FileSystem.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace tembric::app::win32 {
+
+Win32StartupHost::Win32StartupHost() : executablePath_(platform::win32::OwnExecutablePath()) {}
+
+// The main window goes first, while the others still exist, as when the
+// application object frees its forms in the order they were created.
+Win32StartupHost::~Win32StartupHost() {
+  main_.reset();
+  recordForm_.reset();
+  selWinForm_.reset();
+  tablesForm_.reset();
+  splash_.reset();
+}
+
+platform::InstanceMutex Win32StartupHost::CreateInstanceMutex(const std::string& name) {
+  return platform::win32::RealKernel().CreateInstanceMutex(name);
+}
+
+platform::FileSystem& Win32StartupHost::Files() { return platform::RealFileSystem(); }
+
+std::string Win32StartupHost::ExecutablePath() { return executablePath_; }
+
+void Win32StartupHost::ShowInformation(const std::string& text) { ShowMessageBox(NoticeKind::Information, text); }
+
+void Win32StartupHost::CreateSplash() {
+  splash_ = std::make_unique<SplashForm>();
+  splash_->CreateHidden();
+}
+
+void Win32StartupHost::PrepareSplash() { splash_->Prepare(kSplashPollMilliseconds); }
+
+void Win32StartupHost::ShowSplash() { splash_->ShowWithVersion(SplashVersionLabel(Version())); }
+
+// After a quit request no tick can come any more; the wait must not go on.
+bool Win32StartupHost::SplashTimerEnabled() { return !quitSeen_ && splash_ && splash_->TimerEnabled(); }
+
+void Win32StartupHost::DestroySplash() { splash_.reset(); }
+
+void Win32StartupHost::ProcessMessages() {
+  MSG msg;
+  while (!quitSeen_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      quitSeen_ = true;
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void Win32StartupHost::Sleep(int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
+
+void Win32StartupHost::SetApplicationTitle(const std::string& title) { SetMessageBoxCaption(title); }
+
+void Win32StartupHost::CreateMainWindow() {
+  main_ = std::make_unique<MainForm>(platform::RealFileSystem(), platform::FolderOf(executablePath_),
+                                     MainWindowCaption(Version()));
+  main_->CreateHidden();
+}
+
+void Win32StartupHost::CreateRecordWindow() {
+  recordForm_ = std::make_unique<RecordForm>();
+  recordForm_->CreateHidden();
+}
+
+void Win32StartupHost::CreateWindowPicker() {
+  selWinForm_ = std::make_unique<SelWinForm>();
+  selWinForm_->CreateHidden();
+}
+
+void Win32StartupHost::CreateTableViewer() {
+  tablesForm_ = std::make_unique<TablesForm>();
+  tablesForm_->CreateHidden();
+}
+
+void Win32StartupHost::HideMainWindow() { main_->Hide(); }
+
+void Win32StartupHost::StartMainTimer() { main_->StartTimer2(); }
+
+void Win32StartupHost::RunMessageLoop() {
+  MSG msg;
+  while (!quitSeen_) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+const std::optional<platform::FileVersion>& Win32StartupHost::Version() {
+  if (!version_) version_ = platform::win32::RealVersionInfo().OwnFileVersion();
+  return *version_;
+}
+
+}  // namespace tembric::app::win32

@@ -1,0 +1,66 @@
+#pragma once
+// The entry routine's steps on Windows: the real mutex, files, message
+// boxes, splash and windows. Owns the windows for the whole run.
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/Startup.h"
+#include "platform/VersionInfo.h"
+
+namespace tembric::app::win32 {
+
+class SplashForm;
+class MainForm;
+class RecordForm;
+class SelWinForm;
+class TablesForm;
+
+class Win32StartupHost final : public StartupHost {
+ public:
+  Win32StartupHost();
+  ~Win32StartupHost() override;
+
+  platform::InstanceMutex CreateInstanceMutex(const std::string& name) override;
+  platform::FileSystem& Files() override;
+  std::string ExecutablePath() override;
+  void ShowInformation(const std::string& text) override;
+
+  void CreateSplash() override;
+  void PrepareSplash() override;
+  void ShowSplash() override;
+  bool SplashTimerEnabled() override;
+  void DestroySplash() override;
+
+  void ProcessMessages() override;
+  void Sleep(int milliseconds) override;
+  void SetApplicationTitle(const std::string& title) override;
+
+  void CreateMainWindow() override;
+  void CreateRecordWindow() override;
+  void CreateWindowPicker() override;
+  void CreateTableViewer() override;
+
+  void HideMainWindow() override;
+  void StartMainTimer() override;
+  void RunMessageLoop() override;
+
+ private:
+  const std::optional<platform::FileVersion>& Version();
+
+  std::string executablePath_;
+  std::optional<std::optional<platform::FileVersion>> version_;
+  // A quit request met while processing messages before the loop runs; the
+  // loop then ends at once.
+  bool quitSeen_ = false;
+
+  std::unique_ptr<SplashForm> splash_;
+  std::unique_ptr<MainForm> main_;
+  std::unique_ptr<RecordForm> recordForm_;
+  std::unique_ptr<SelWinForm> selWinForm_;
+  std::unique_ptr<TablesForm> tablesForm_;
+};
+
+}  // namespace tembric::app::win32

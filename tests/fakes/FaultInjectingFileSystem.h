@@ -1,0 +1,81 @@
+#pragma once
+// Passes every call to another file system, except the ones a test has told
+// it to fail: those throw FileError as the system would, without touching
+// the files.
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace tembric::fakes {
+
+class FaultInjectingFileSystem : public platform::FileSystem {
+ public:
+  enum class Op { Exists, ReadAll, WriteAndFlush, Replace, Rename, Remove };
+
+  explicit FaultInjectingFileSystem(platform::FileSystem& inner) : inner_(inner) {}
+
+  // Every later call of `op` fails with `reason` until Heal.
+  void Fail(Op op, std::string reason = "injected fault") { faults_[op] = std::move(reason); }
+  void Heal() { faults_.clear(); }
+  // The calls made so far, as "<op> <path>".
+  const std::vector<std::string>& Calls() const { return calls_; }
+
+  bool Exists(const std::string& path) override {
+    Enter(Op::Exists, path);
+    return inner_.Exists(path);
+  }
+  std::vector<std::uint8_t> ReadAll(const std::string& path) override {
+    Enter(Op::ReadAll, path);
+    return inner_.ReadAll(path);
+  }
+  void WriteAndFlush(const std::string& path, const std::vector<std::uint8_t>& bytes) override {
+    Enter(Op::WriteAndFlush, path);
+    inner_.WriteAndFlush(path, bytes);
+  }
+  void Replace(const std::string& from, const std::string& to) override {
+    Enter(Op::Replace, from + " -> " + to);
+    inner_.Replace(from, to);
+  }
+  void Rename(const std::string& from, const std::string& to) override {
+    Enter(Op::Rename, from + " -> " + to);
+    inner_.Rename(from, to);
+  }
+  void Remove(const std::string& path) override {
+    Enter(Op::Remove, path);
+    inner_.Remove(path);
+  }
+
+ private:
+  static const char* Name(Op op) {
+    switch (op) {
+      case Op::Exists:
+        return "Exists";
+      case Op::ReadAll:
+        return "ReadAll";
+      case Op::WriteAndFlush:
+        return "WriteAndFlush";
+      case Op::Replace:
+        return "Replace";
+      case Op::Rename:
+        return "Rename";
+      case Op::Remove:
+        return "Remove";
+    }
+    return "?";
+  }
+
+  void Enter(Op op, const std::string& what) {
+    calls_.push_back(std::string(Name(op)) + " " + what);
+    const auto it = faults_.find(op);
+    if (it != faults_.end()) throw platform::FileError(what, it->second);
+  }
+
+  platform::FileSystem& inner_;
+  std::map<Op, std::string> faults_;
+  std::vector<std::string> calls_;
+};
+
+}  // namespace tembric::fakes

@@ -1,0 +1,526 @@
+// The three tables of a library: their schemas, record paths, ID draws,
+// opening a library (order, purge, unreadable files), saving through faults
+// and crashes, and the synthetic library generator.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fakes/FaultInjectingFileSystem.h"
+#include "fakes/MemoryFileSystem.h"
+#include "platform/FileSystem.h"
+#include "store/SyntheticLibrary.h"
+#include "store/Tables.h"
+
+namespace tembric::store {
+namespace {
+
+using fakes::FaultInjectingFileSystem;
+using fakes::MemoryFileSystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+// ---- Schemas and paths ---------------------------------------------------------------
+
+std::vector<std::string> Describe(const TableSchema& schema) {
+  std::vector<std::string> out;
+  for (const FieldDef& f : schema.fields) {
+    out.push_back(f.name + ":" + std::to_string(static_cast<int>(f.type)) + ":" + std::to_string(f.width));
+  }
+  return out;
+}
+
+TEST(LibrarySchemas, HaveTheirFieldsInOrderAndTheirDefaultOrderings) {
+  EXPECT_THAT(Describe(RecordsSchema()),
+              ElementsAre("Subject:1:128", "Category:1:256", "Memo:2:0", "Node:4:0", "Type:3:0", "FullName:1:300",
+                          "Blob:7:0", "FilePosition:5:0", "Size:5:0", "KeyString:1:32", "KeyDisplay:1:32",
+                          "FileName:1:256", "ShortCut:1:16", "ID:4:0", "ContextEnabled:6:0"));
+  EXPECT_THAT(Describe(WindowsSchema()), ElementsAre("WinTitle:1:100", "VersionName:1:100", "FilePath:1:256",
+                                                     "FileName:1:100", "ID:4:0", "WinType:4:0"));
+  EXPECT_THAT(Describe(RelationsSchema()), ElementsAre("ID:4:0", "WinID:4:0"));
+
+  Library library;
+  EXPECT_EQ(library.records.IndexName(), "TembricByFullName");
+  EXPECT_EQ(library.records.IndexFieldNames(), "FullName");
+  EXPECT_EQ(library.windows.IndexName(), "");
+  EXPECT_EQ(library.windows.IndexFieldNames(), "FileName;WinType");
+  EXPECT_EQ(library.relations.IndexFieldNames(), "");
+}
+
+TEST(RecordPaths, AreTheCategoryABackslashAndTheSubject) {
+  EXPECT_EQ(MakeFullName("", "Mail"), "\\Mail");
+  EXPECT_EQ(MakeFullName("\\Mail", "Sign"), "\\Mail\\Sign");
+  EXPECT_EQ(MakeFullName("\\*Plugins", "Clock"), "\\*Plugins\\Clock");
+}
+
+TEST(RecordPaths, AFolderSortsBeforeEverythingInsideIt) {
+  DataTable records(RecordsSchema());
+  records.CreateEmpty();
+  for (const char* path : {"\\Mail\\Sign", "\\Mail2", "\\Mail", "\\Mail\\Sign\\Long", "\\Mail\\A", "\\MAIL"}) {
+    records.Append();
+    records.Set("FullName", path);
+    records.Post();
+  }
+  std::vector<std::string> order;
+  for (records.First(); !records.Eof(); records.Next()) order.push_back(records.AsString("FullName"));
+  EXPECT_THAT(order, ElementsAre("\\MAIL", "\\Mail", "\\Mail2", "\\Mail\\A", "\\Mail\\Sign", "\\Mail\\Sign\\Long"));
+}
+
+// ---- IDs --------------------------------------------------------------------------------
+
+// Returns the scripted values in turn and notes the ranges asked for.
+struct ScriptedRandom {
+  explicit ScriptedRandom(std::vector<std::int64_t> script) : values(std::move(script)) {}
+  std::vector<std::int64_t> values;
+  std::vector<std::pair<std::int64_t, std::int64_t>> asked;
+  std::size_t next = 0;
+  RandomInt Function() {
+    return [this](std::int64_t low, std::int64_t high) {
+      asked.emplace_back(low, high);
+      return values.at(next++);
+    };
+  }
+};
+
+void AddRow(DataTable& table, std::map<std::string, Value> values) {
+  table.Append();
+  for (const auto& [field, value] : values) table.Set(field, value);
+  table.Post();
+}
+
+TEST(IdDraws, SkipValuesAlreadyUsedAndAskForTheRightRange) {
+  DataTable records(RecordsSchema());
+  records.CreateEmpty();
+  AddRow(records, {{"FullName", "\\a"}, {"ID", 17}});
+  AddRow(records, {{"FullName", "\\b"}, {"ID", 0}});
+  ScriptedRandom random({17, 0, 17, 99'999'999});
+  EXPECT_EQ(DrawRecordId(records, random.Function()), 99'999'999);
+  EXPECT_EQ(random.asked.size(), 4u);
+  EXPECT_EQ(random.asked[0], std::make_pair(std::int64_t{0}, std::int64_t{99'999'999}));
+
+  DataTable windows(WindowsSchema());
+  windows.CreateEmpty();
+  AddRow(windows, {{"FileName", "a.exe"}, {"ID", 5}});
+  windows.SetRange(std::vector<Value>{"zzz"}, std::vector<Value>{"zzz"});  // used values count even when hidden
+  ScriptedRandom windowRandom({5, 6});
+  EXPECT_EQ(DrawWindowId(windows, windowRandom.Function()), 6);
+  EXPECT_EQ(windowRandom.asked[0], std::make_pair(std::int64_t{1}, std::int64_t{9'999'999}));
+}
+
+TEST(IdDraws, RefuseAGeneratorOutOfRangeAndAFullRange) {
+  DataTable relations(RelationsSchema());
+  relations.CreateEmpty();
+  ScriptedRandom wild({10});
+  EXPECT_THROW(DrawUnusedId(relations, "ID", 1, 3, wild.Function()), TableError);
+  for (int id = 1; id <= 3; ++id) AddRow(relations, {{"ID", id}});
+  ScriptedRandom looping(std::vector<std::int64_t>(64, 2));
+  EXPECT_THROW(DrawUnusedId(relations, "ID", 1, 3, looping.Function()), TableError);
+  EXPECT_THROW(DrawUnusedId(relations, "Nope", 1, 3, looping.Function()), TableError);
+}
+
+TEST(IdDraws, TheClockSeededGeneratorStaysInRange) {
+  const RandomInt random = ClockSeededRandom();
+  std::set<std::int64_t> seen;
+  for (int i = 0; i < 2000; ++i) {
+    const std::int64_t v = random(1, 9);
+    ASSERT_GE(v, 1);
+    ASSERT_LE(v, 9);
+    seen.insert(v);
+  }
+  EXPECT_EQ(seen.size(), 9u);
+  DataTable windows(WindowsSchema());
+  windows.CreateEmpty();
+  for (int i = 0; i < 50; ++i) {
+    const std::int32_t id = DrawWindowId(windows, random);
+    ASSERT_GE(id, 1);
+    ASSERT_LE(id, kMaxWindowId);
+    AddRow(windows, {{"ID", id}});
+  }
+}
+
+TEST(Timestamp, IsDateDashTime) {
+  const std::string stamp = TimestampNow();
+  ASSERT_EQ(stamp.size(), 15u);
+  EXPECT_EQ(stamp[8], '-');
+  for (std::size_t i = 0; i < stamp.size(); ++i) {
+    if (i != 8) {
+      EXPECT_TRUE(stamp[i] >= '0' && stamp[i] <= '9') << stamp;
+    }
+  }
+}
+
+// ---- Opening a library -------------------------------------------------------------------
+
+Bytes TableImage(const TableSchema& schema, const std::vector<std::map<std::string, Value>>& rows) {
+  DataTable t(schema);
+  t.CreateEmpty();
+  for (const auto& row : rows) AddRow(t, row);
+  return t.Serialize();
+}
+
+std::map<std::string, Value> Record(Value subject, Value category, Value fullName) {
+  return {{"Subject", subject}, {"Category", category}, {"FullName", fullName}, {"Type", 0}};
+}
+
+std::vector<std::string> FullNames(DataTable& records) {
+  std::vector<std::string> names;
+  for (records.First(); !records.Eof(); records.Next()) names.push_back(records.AsString("FullName"));
+  return names;
+}
+
+TEST(OpenLibrary, AFirstStartHasEmptyTablesAndWritesNothing) {
+  MemoryFileSystem memory;
+  FaultInjectingFileSystem fs(memory);
+  Library library;
+  int scrolls = 0;
+  library.records.SetAfterScroll([&](DataTable&) { ++scrolls; });
+  EXPECT_TRUE(OpenLibrary(library, fs, "C:\\Tembric", "20260101-000000").empty());
+
+  EXPECT_THAT(fs.Calls(), ElementsAre("Exists C:\\Tembric\\win.db", "Exists C:\\Tembric\\rel.db",
+                                      "Exists C:\\Tembric\\tembric.db"));
+  EXPECT_FALSE(library.records.HasAfterScroll());
+  EXPECT_EQ(scrolls, 0);
+  for (DataTable* t : {&library.records, &library.windows, &library.relations}) {
+    EXPECT_EQ(t->State(), TableState::Browse);
+    EXPECT_TRUE(t->IsEmpty());
+  }
+  EXPECT_TRUE(memory.Paths().empty());
+
+  library.records.Save(fs);
+  EXPECT_THAT(memory.Paths(), ElementsAre("C:\\Tembric\\tembric.db"));
+}
+
+TEST(OpenLibrary, JoinsFileNamesWithTheFolderSeparator) {
+  MemoryFileSystem fs;
+  const std::map<std::string, std::string> expected{
+      {"/srv/lib", "/srv/lib/tembric.db"},  {"C:\\x\\", "C:\\x\\tembric.db"},
+      {"/srv/lib/", "/srv/lib/tembric.db"}, {"D:\\My Files\\Tembric", "D:\\My Files\\Tembric\\tembric.db"},
+#ifdef _WIN32
+      {"lib", "lib\\tembric.db"},
+#else
+      {"lib", "lib/tembric.db"},
+#endif
+  };
+  for (const auto& [folder, path] : expected) {
+    Library library;
+    OpenLibrary(library, fs, folder, "x");
+    EXPECT_EQ(library.records.FileName(), path);
+  }
+}
+
+TEST(OpenLibrary, ReadsTheTablesAndPurgesRecordsLackingANameButKeepsEmptyTexts) {
+  MemoryFileSystem fs;
+  fs.Put("/lib/win.db", TableImage(WindowsSchema(), {{{"FileName", "b.exe"}, {"WinType", 1}, {"ID", 7}},
+                                                     {{"FileName", "a.exe"}, {"WinType", 2}, {"ID", 8}}}));
+  fs.Put("/lib/rel.db", TableImage(RelationsSchema(), {{{"ID", 1}, {"WinID", 7}}}));
+  fs.Put("/lib/tembric.db", TableImage(RecordsSchema(), {
+                                                            Record("Mail", "", "\\Mail"),
+                                                            Record(Value(), "", "\\NoSubject"),
+                                                            Record("NoCategory", Value(), "\\NoCategory"),
+                                                            Record("NoFullName", "", Value()),
+                                                            Record("", "", "\\"),
+                                                            Record("Sign", "\\Mail", "\\Mail\\Sign"),
+                                                            Record(Value(), Value(), Value()),
+                                                        }));
+  Library library;
+  EXPECT_TRUE(OpenLibrary(library, fs, "/lib", "x").empty());
+  EXPECT_THAT(FullNames(library.records), ElementsAre("\\", "\\Mail", "\\Mail\\Sign"));
+  library.windows.First();
+  EXPECT_EQ(library.windows.AsString("FileName"), "a.exe");
+  EXPECT_EQ(library.relations.RecordCount(), 1u);
+  EXPECT_EQ(library.records.State(), TableState::Browse);
+}
+
+TEST(PurgeIncompleteRecords, ReportsHowManyAndIgnoresARange) {
+  DataTable records(RecordsSchema());
+  records.CreateEmpty();
+  for (const auto& row : {Record("a", "", "\\a"), Record("b", Value(), "\\b"), Record("c", "", Value())}) {
+    AddRow(records, row);
+  }
+  records.SetRange(std::vector<Value>{"\\a"}, std::vector<Value>{"\\a"});
+  EXPECT_EQ(PurgeIncompleteRecords(records), 2u);
+  EXPECT_FALSE(records.HasRange());
+  EXPECT_EQ(records.RecordCount(), 1u);
+  EXPECT_FALSE(records.ControlsDisabled());
+}
+
+class UnreadableFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    good_ = TableImage(RecordsSchema(), {Record("Mail", "", "\\Mail")});
+    broken_ = good_;
+    broken_[broken_.size() / 2] ^= 0x40;
+    memory_.Put(kPath, broken_);
+    memory_.Put("C:\\x\\rel.db", TableImage(RelationsSchema(), {{{"ID", 1}, {"WinID", 2}}}));
+  }
+  static constexpr const char* kPath = "C:\\x\\tembric.db";
+  static constexpr const char* kKept = "C:\\x\\tembric.db.unreadable-20261209-101500";
+  MemoryFileSystem memory_;
+  FaultInjectingFileSystem fs_{memory_};
+  Library library_;
+  Bytes good_, broken_;
+};
+
+TEST_F(UnreadableFile, IsKeptAsideReportedAndTheTableStartsEmpty) {
+  const std::vector<UnreadableTable> reports = OpenLibrary(library_, fs_, "C:\\x", "20261209-101500");
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].file, kPath);
+  EXPECT_EQ(reports[0].reason, "bad checksum");
+  EXPECT_EQ(reports[0].keptAs, kKept);
+  EXPECT_EQ(reports[0].Message(),
+            "Cannot read the table file \"C:\\x\\tembric.db\": bad checksum. It was kept as "
+            "\"C:\\x\\tembric.db.unreadable-20261209-101500\"; the table starts empty.");
+  EXPECT_EQ(memory_.Get(kKept), broken_);
+  EXPECT_FALSE(memory_.Get(kPath).has_value());
+  EXPECT_TRUE(library_.records.IsEmpty());
+  EXPECT_EQ(library_.records.State(), TableState::Browse);
+  EXPECT_EQ(library_.relations.RecordCount(), 1u);  // the other tables open normally
+
+  AddRow(library_.records, Record("New", "", "\\New"));
+  EXPECT_FALSE(library_.records.SaveBlocked());
+  library_.records.Save(fs_);
+  EXPECT_EQ(memory_.Get(kKept), broken_);
+  DataTable reread(RecordsSchema());
+  reread.Load(*memory_.Get(kPath));
+  EXPECT_EQ(reread.AsString("FullName"), "\\New");
+}
+
+TEST_F(UnreadableFile, AnExistingCopyIsNotWrittenOver) {
+  memory_.Put(kKept, good_);
+  const auto reports = OpenLibrary(library_, fs_, "C:\\x", "20261209-101500");
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].keptAs, std::string(kKept) + "-2");
+  EXPECT_EQ(memory_.Get(kKept), good_);
+  EXPECT_EQ(memory_.Get(std::string(kKept) + "-2"), broken_);
+}
+
+TEST_F(UnreadableFile, WhenItCannotBeMovedSaveRefusesToWriteOverIt) {
+  fs_.Fail(FaultInjectingFileSystem::Op::Rename, "Access is denied");
+  const auto reports = OpenLibrary(library_, fs_, "C:\\x", "20261209-101500");
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].keptAs, "");
+  EXPECT_THAT(reports[0].Message(), HasSubstr("\"C:\\x\\tembric.db\": bad checksum."));
+  EXPECT_THAT(reports[0].Message(), HasSubstr("could not be moved aside"));
+  EXPECT_TRUE(library_.records.SaveBlocked());
+
+  AddRow(library_.records, Record("New", "", "\\New"));
+  EXPECT_THROW(library_.records.Save(fs_), TableError);
+  EXPECT_EQ(memory_.Get(kPath), broken_);
+
+  library_.records.AllowSaveOverUnreadableFile();
+  library_.records.Save(fs_);
+  EXPECT_NE(memory_.Get(kPath), broken_);
+}
+
+TEST_F(UnreadableFile, AFileTheSystemRefusesToReadIsReportedWithTheSystemsReason) {
+  memory_.Put(kPath, good_);
+  fs_.Fail(FaultInjectingFileSystem::Op::ReadAll, "Access is denied");
+  const auto reports = OpenLibrary(library_, fs_, "C:\\x", "s");
+  ASSERT_EQ(reports.size(), 2u);  // rel.db and tembric.db
+  EXPECT_EQ(reports[1].file, kPath);
+  EXPECT_EQ(reports[1].reason, "Access is denied");
+  EXPECT_EQ(reports[1].keptAs, std::string(kPath) + ".unreadable-s");
+}
+
+TEST(OpenTable, ThrowsAFileErrorNamingTheFileAndReason) {
+  MemoryFileSystem fs;
+  fs.Put("/t/rel.db", Bytes{1, 2, 3});
+  DataTable t(RelationsSchema());
+  t.SetFileName("/t/rel.db");
+  try {
+    t.Open(fs);
+    FAIL() << "opened a broken file";
+  } catch (const TableFileError& e) {
+    EXPECT_EQ(e.Path(), "/t/rel.db");
+    EXPECT_EQ(e.Reason(), "not a table file");
+    EXPECT_STREQ(e.what(), "Cannot read the table file \"/t/rel.db\": not a table file");
+  }
+  EXPECT_TRUE(t.SaveBlocked());
+  EXPECT_EQ(t.State(), TableState::Browse);
+}
+
+// ---- Saving through faults -----------------------------------------------------------
+
+class SavingThroughFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    table_.SetFileName(kPath);
+    table_.Open(fs_);
+    AddRow(table_, {{"ID", 1}, {"WinID", 10}});
+    table_.Save(fs_);
+    saved_ = *memory_.Get(kPath);
+    AddRow(table_, {{"ID", 2}, {"WinID", 20}});
+  }
+  static constexpr const char* kPath = "/lib/rel.db";
+  MemoryFileSystem memory_;
+  FaultInjectingFileSystem fs_{memory_};
+  DataTable table_{RelationsSchema()};
+  Bytes saved_;
+};
+
+TEST_F(SavingThroughFaults, AFailedReplaceLeavesTheOldFileWholeAndNoTemporaryFile) {
+  fs_.Fail(FaultInjectingFileSystem::Op::Replace, "disk full");
+  try {
+    table_.Save(fs_);
+    FAIL() << "saved through a fault";
+  } catch (const TableFileError& e) {
+    EXPECT_EQ(e.Path(), kPath);
+    EXPECT_THAT(e.what(), HasSubstr("disk full"));
+  }
+  EXPECT_EQ(memory_.Get(kPath), saved_);
+  EXPECT_THAT(memory_.Paths(), ElementsAre(kPath));
+  EXPECT_EQ(table_.RecordCount(), 2u);
+
+  fs_.Heal();
+  table_.Save(fs_);
+  DataTable reread(RelationsSchema());
+  reread.Load(*memory_.Get(kPath));
+  EXPECT_EQ(reread.RecordCount(), 2u);
+}
+
+TEST_F(SavingThroughFaults, AFailedWriteLeavesTheOldFileWhole) {
+  fs_.Fail(FaultInjectingFileSystem::Op::WriteAndFlush, "no space");
+  EXPECT_THROW(table_.Save(fs_), TableFileError);
+  EXPECT_EQ(memory_.Get(kPath), saved_);
+}
+
+TEST_F(SavingThroughFaults, SavePostsAPendingEdit) {
+  table_.Edit();
+  table_.Set("WinID", 99);
+  table_.Save(fs_);
+  EXPECT_EQ(table_.State(), TableState::Browse);
+  DataTable reread(RelationsSchema());
+  reread.Load(*memory_.Get(kPath));
+  reread.Last();
+  EXPECT_EQ(reread.AsInteger("WinID"), 99);
+}
+
+// ---- Saving through crashes ------------------------------------------------------------
+
+constexpr int kRowsPerSave = 25;
+
+std::string CrashMemo(int k) {
+  return std::string(static_cast<std::size_t>(200 + k % 900), static_cast<char>('a' + k % 26));
+}
+
+// Saves a table that grows by kRowsPerSave rows per save, until killed.
+[[noreturn]] void SaveForever(const std::string& path) {
+  try {
+    DataTable t(RecordsSchema());
+    t.SetFileName(path);
+    t.CreateEmpty();
+    int k = 0;
+    while (true) {
+      if (k >= 3000) {
+        t.CreateEmpty();
+        k = 0;
+      }
+      for (int i = 0; i < kRowsPerSave; ++i, ++k) {
+        AddRow(t, {{"Subject", "r" + std::to_string(k)},
+                   {"Category", ""},
+                   {"FullName", "\\r" + std::to_string(k)},
+                   {"Memo", CrashMemo(k)},
+                   {"ID", k}});
+      }
+      t.Save(platform::RealFileSystem());
+    }
+  } catch (...) {
+    _exit(3);
+  }
+}
+
+TEST(TableFileCrash, AProcessKilledWhileSavingLeavesAWholeTable) {
+  std::string folder = (std::filesystem::temp_directory_path() / "tembric-crash-XXXXXX").string();
+  ASSERT_NE(mkdtemp(folder.data()), nullptr);
+  const std::string path = folder + "/tembric.db";
+  {
+    DataTable empty(RecordsSchema());
+    empty.SetFileName(path);
+    empty.CreateEmpty();
+    empty.Save(platform::RealFileSystem());
+  }
+  std::set<std::size_t> sizesSeen;
+  for (int run = 0; run < 12; ++run) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) SaveForever(path);
+    usleep(static_cast<useconds_t>(3000 + run * 7000));
+    ASSERT_EQ(kill(child, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the saving child ended by itself with " << status;
+
+    DataTable t(RecordsSchema());
+    t.SetFileName(path);
+    ASSERT_NO_THROW(t.Open(platform::RealFileSystem())) << "run " << run;
+    ASSERT_EQ(t.RecordCount() % kRowsPerSave, 0u) << "run " << run;
+    t.SetIndexFieldNames("ID");
+    int k = 0;
+    for (t.First(); !t.Eof(); t.Next(), ++k) {
+      ASSERT_EQ(t.AsInteger("ID"), k);
+      ASSERT_EQ(t.AsString("FullName"), "\\r" + std::to_string(k));
+      ASSERT_EQ(t.AsString("Memo"), CrashMemo(k));
+    }
+    sizesSeen.insert(t.RecordCount());
+  }
+  std::filesystem::remove_all(folder);
+  // The runs caught the child at different moments of its work.
+  EXPECT_GE(sizesSeen.size(), 3u);
+}
+
+// ---- The synthetic library ------------------------------------------------------------
+
+TEST(SyntheticLibrary, MakesValidFoldersAndRecordsWithUniqueIds) {
+  DataTable records(RecordsSchema());
+  records.CreateEmpty();
+  AddSyntheticRecords(records, 700, 7);
+  EXPECT_EQ(records.RecordCount(), 700u);
+
+  std::set<std::string> folders;
+  std::set<std::int64_t> ids;
+  std::map<std::int64_t, int> types;
+  // In FullName order every folder comes before its contents.
+  for (records.First(); !records.Eof(); records.Next()) {
+    const std::string category = records.AsString("Category");
+    ASSERT_FALSE(records.IsNull("Category"));
+    ASSERT_FALSE(records.AsString("Subject").empty());
+    ASSERT_EQ(records.AsString("FullName"), MakeFullName(category, records.AsString("Subject")));
+    ASSERT_TRUE(category.empty() || folders.count(category) == 1) << category;
+    if (records.AsInteger("Type") == 1) folders.insert(records.AsString("FullName"));
+    const std::int64_t id = records.AsInteger("ID");
+    ASSERT_FALSE(records.IsNull("ID"));
+    ASSERT_TRUE(id >= 0 && id <= kMaxRecordId);
+    ASSERT_TRUE(ids.insert(id).second) << "ID " << id << " twice";
+    ++types[records.AsInteger("Type")];
+  }
+  EXPECT_GT(folders.size(), 20u);
+  EXPECT_GT(types[0], 350);
+  EXPECT_GT(types[2], 0);
+  EXPECT_EQ(PurgeIncompleteRecords(records), 0u);
+
+  DataTable again(RecordsSchema());
+  again.CreateEmpty();
+  AddSyntheticRecords(again, 700, 7);
+  EXPECT_EQ(again.Serialize(), records.Serialize());
+  DataTable other(RecordsSchema());
+  other.CreateEmpty();
+  AddSyntheticRecords(other, 700, 8);
+  EXPECT_NE(other.Serialize(), records.Serialize());
+
+  // Added to a table that has rows already, the IDs stay unique.
+  AddSyntheticRecords(records, 300, 7);
+  std::set<std::int64_t> all;
+  for (records.First(); !records.Eof(); records.Next()) all.insert(records.AsInteger("ID"));
+  EXPECT_EQ(all.size(), 1000u);
+}
+
+}  // namespace
+}  // namespace tembric::store
