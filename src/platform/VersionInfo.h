@@ -2,6 +2,7 @@
 // Version resources of executables.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,17 @@ class VersionInfo {
   // The file version of the running executable; none when it has no version
   // resource or the resource cannot be read.
   virtual std::optional<FileVersion> OwnFileVersion() = 0;
+
+  // The version resource of any executable: its size query gives 0 → none.
+  // Otherwise `Query` returns the raw bytes of a sub-block value
+  // ("\\VarFileInfo\\Translation", "\\StringFileInfo\\040904B0\\FileDescription"),
+  // nothing when the query fails; texts come without their terminating zero.
+  class Resource {
+   public:
+    virtual ~Resource() = default;
+    virtual std::optional<std::string> Query(const std::string& subBlock) const = 0;
+  };
+  virtual std::unique_ptr<Resource> ReadResource(const std::string& executablePath) = 0;
 };
 
 }  // namespace tembric::platform

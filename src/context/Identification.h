@@ -1,0 +1,63 @@
+#pragma once
+// Identification of windows: which application a window belongs to, its
+// title, and for the two known browsers the address they show. Pure
+// identification: it stores nothing, and every failure gives empty texts.
+
+#include <optional>
+#include <string>
+
+#include "context/WinDescriptor.h"
+
+namespace tembric::platform {
+class DdeClient;
+class VersionInfo;
+class WindowSystem;
+}  // namespace tembric::platform
+
+namespace tembric::context {
+
+class Identifier {
+ public:
+  Identifier(platform::WindowSystem& windows, platform::VersionInfo& versions, platform::DdeClient& dde,
+             std::string ownExecutablePath);
+
+  // The descriptor of `window`'s root (parents and owners climbed); nothing
+  // when the root belongs to this program.
+  std::optional<TWinDescriptor> IdentifyWindow(platform::WindowHandle window);
+  std::string GetExeFileName(platform::WindowHandle window);
+  std::string GetVersionName(const std::string& executablePath);
+  std::string GetIEAddress(platform::WindowHandle window);
+  std::string GetFirefoxAddress();
+
+ private:
+  platform::WindowSystem& windows_;
+  platform::VersionInfo& versions_;
+  platform::DdeClient& dde_;
+  std::string ownExecutablePath_;
+};
+
+// "C:\Apps\NOTEPAD.EXE" → "Notepad": the name after the last "\" or ":",
+// without its extension, first letter upper case, the rest lower (A-Z only).
+std::string FilePathFromExecutable(const std::string& executablePath);
+
+// The address out of Firefox's reply: what lies between the first and the
+// next double quote (the rest after a lone quote; the whole reply without one).
+std::string AddressFromFirefoxReply(const std::string& reply);
+
+// The latest identification of the foreground window. A tick that meets a
+// window of this program keeps the previous identification, so the target
+// never names one of our own windows.
+class TargetTracker {
+ public:
+  explicit TargetTracker(Identifier& identifier) : identifier_(identifier) {}
+  // Identifies `foreground` into TargetInfo unless it is one of ours.
+  void Sample(platform::WindowHandle foreground);
+  const TWinDescriptor& TargetInfo() const { return target_; }
+  platform::WindowHandle TargetWindow() const { return target_.Wnd; }
+
+ private:
+  Identifier& identifier_;
+  TWinDescriptor target_;
+};
+
+}  // namespace tembric::context

@@ -1,0 +1,20 @@
+#pragma once
+// Comparison of texts as the user's locale orders them (case-sensitive,
+// symbols before digits before letters, "b" before "B" before "c").
+
+#include <string_view>
+
+namespace tembric::platform {
+
+class Collation {
+ public:
+  virtual ~Collation() = default;
+  // Negative, zero or positive as `a` sorts before, with or after `b`.
+  virtual int Compare(std::string_view a, std::string_view b) const = 0;
+};
+
+// The running system's user locale (CompareStringA on Windows; a portable
+// approximation of the Windows word sort elsewhere).
+const Collation& UserCollation();
+
+}  // namespace tembric::platform

@@ -1,0 +1,81 @@
+#pragma once
+// Keeps three things in agreement: the tree's focused node, the records
+// table's current row and the details pane. Moving the focus moves the
+// table; moving the table moves the focus and refreshes the pane. Quiet mode
+// switches both reactions off while a command rearranges table and tree.
+
+#include <string>
+#include <string_view>
+
+#include "tree/NodeData.h"
+
+namespace tembric::store {
+class DataTable;
+}
+
+namespace tembric::tree {
+
+class TreeModel;
+
+// What the synchronisation needs of the main window's controls.
+class SyncView {
+ public:
+  virtual ~SyncView() = default;
+  virtual void SetInfoText(const std::string& text) = 0;  // eInfo
+  virtual void SetPreview(const std::string& text) = 0;   // Memo1
+  virtual bool TreeHasInputFocus() const = 0;
+  virtual bool FilterHasInputFocus() const = 0;
+  virtual bool WindowShowing() const = 0;
+  // The filter box's text, with the caret after its last character. The
+  // view runs the filter box's own change handling as a user's edit would.
+  virtual void SetFilterText(const std::string& text) = 0;
+  virtual void RepaintTree() = 0;
+};
+
+// The eInfo text: kind word, "[ShortCut]", " [KeyDisplay]", each when present.
+std::string InfoText(int type, const std::string* shortcut, const std::string* keyDisplay);
+
+class SelectionSync {
+ public:
+  SelectionSync(TreeModel& tree, store::DataTable& records, SyncView& view);
+  ~SelectionSync();
+
+  // Attaches TembricDBAfterScroll to the table and the two focus handlers to the tree.
+  void AttachAll();
+  void AttachAfterScroll();
+  void DetachAfterScroll();
+
+  void TembricDBAfterScroll();
+  void TreeFocusChanging(NodeHandle oldNode, NodeHandle newNode);
+  void TreeFocusChanged(NodeHandle node);
+
+  // Quiet mode; does not nest (a second Disable overwrites what the first remembered).
+  void DisableDBControls();
+  void EnableDBControls();
+  // The row that leaving quiet mode returns to.
+  void SetReturnPath(std::string fullName);
+
+  // Makes the row with this FullName current (in TembricByFullName); the
+  // current row stays when there is none. Runs the after-scroll reaction when attached.
+  bool PositionOnKey(std::string_view fullName);
+  // First row of the range at or after the path, or the range's last row.
+  void PositionNearest(std::string_view fullName);
+
+  // Limits the table to the children of `node`'s parent (its level).
+  void RangeToLevelOf(NodeHandle node);
+
+  // The end of the main window's creation: sort the top level, focus the
+  // first node, select TembricByFullName, range to its level, make its row
+  // current, attach everything and go to the first row of the range.
+  void AlignAtStart();
+
+ private:
+  TreeModel& tree_;
+  store::DataTable& records_;
+  SyncView& view_;
+  std::string rememberedFullName_;
+  std::string rememberedIndex_;
+  bool afterScrollAttached_ = false;
+};
+
+}  // namespace tembric::tree
