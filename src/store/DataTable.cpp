@@ -858,6 +858,21 @@ void DataTable::Set(std::string_view field, const Value& value) {
   t.buffer[f] = t.Normalize(f, value);
 }
 
+bool DataTable::WriteIntegerInPlace(std::string_view field, std::int64_t value) {
+  Impl& t = *impl_;
+  t.CheckActive();
+  const std::size_t f = t.FieldOrThrow(field);
+  if (t.state != TableState::Browse || t.current == nullptr || t.current->IsNull(f)) return false;
+  const FieldType type = t.schema.fields[f].type;
+  if (type != FieldType::Int16 && type != FieldType::Int32 && type != FieldType::Int64) return false;
+  auto inOrdering = [f](const Ordering& o) { return std::find(o.fields.begin(), o.fields.end(), f) != o.fields.end(); };
+  if (std::any_of(t.named.begin(), t.named.end(), inOrdering) || (t.adhoc && inOrdering(*t.adhoc))) return false;
+  const Value normalized = t.Normalize(f, Value(value));  // range check
+  t.codec.WriteFixed(*t.current, f, normalized.Integer());
+  t.Notify(DataEvent::RowChanged);
+  return true;
+}
+
 // ---- Orderings -------------------------------------------------------------------
 
 void DataTable::SetIndexName(std::string_view indexName) {

@@ -200,6 +200,12 @@ class DataTable {
   // Boolean for Boolean, bytes for Bytes; null for any.
   void Set(std::string_view field, const Value& value);
   void SetNull(std::string_view field) { Set(field, Value()); }
+  // Bulk bookkeeping without an edit: while browsing, writes an integer into
+  // the current row in place when the field is an integer field of no
+  // ordering and already holds a non-null value. Returns false, changing
+  // nothing, when any of that does not hold (the caller then edits and
+  // posts). Observers hear RowChanged as after a post.
+  bool WriteIntegerInPlace(std::string_view field, std::int64_t value);
 
   // ---- Orderings -------------------------------------------------------------
   // Both cancel the range and keep the current row current.

@@ -189,6 +189,10 @@ Value RowCodec::Get(const Row& row, std::size_t field) const {
   return Value();
 }
 
+void RowCodec::WriteFixed(Row& row, std::size_t field, std::int64_t value) const {
+  WriteNumber(CellStart(row, field), types_[field], value);
+}
+
 std::int64_t RowCodec::Number(const Row& row, std::size_t field) const {
   if (row.IsNull(field)) return 0;
   return ReadNumber(Cell(row, field).data(), types_[field]);

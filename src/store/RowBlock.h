@@ -134,6 +134,8 @@ class RowCodec {
   }
   // Integers and Booleans; 0 for null.
   std::int64_t Number(const Row& row, std::size_t field) const;
+  // Overwrites a non-null fixed-size cell; the row's layout does not change.
+  void WriteFixed(Row& row, std::size_t field, std::int64_t value) const;
 
   // Null first; texts and bytes as unsigned bytes, shorter first on a common
   // prefix; integers and Booleans by value.

@@ -44,6 +44,10 @@ class SelectionSync {
   void AttachAll();
   void AttachAfterScroll();
   void DetachAfterScroll();
+  bool AfterScrollAttached() const { return afterScrollAttached_; }
+  // The tree's focus-changing and focus-changed handlers alone.
+  void AttachFocusHandlers();
+  void DetachFocusHandlers();
 
   void TembricDBAfterScroll();
   void TreeFocusChanging(NodeHandle oldNode, NodeHandle newNode);
@@ -52,8 +56,14 @@ class SelectionSync {
   // Quiet mode; does not nest (a second Disable overwrites what the first remembered).
   void DisableDBControls();
   void EnableDBControls();
+  bool Quiet() const { return quiet_; }
   // The row that leaving quiet mode returns to.
   void SetReturnPath(std::string fullName);
+  const std::string& ReturnPath() const { return rememberedFullName_; }
+
+  // The node of the current row (its Node field) when that is a node of this
+  // tree; kNoNode otherwise, or when the table has no current row.
+  NodeHandle CurrentRowNode() const;
 
   // Makes the row with this FullName current (in TembricByFullName); the
   // current row stays when there is none. Runs the after-scroll reaction when attached.
@@ -61,7 +71,11 @@ class SelectionSync {
   // First row of the range at or after the path, or the range's last row.
   void PositionNearest(std::string_view fullName);
 
-  // Limits the table to the children of `node`'s parent (its level).
+  // Limits the table to the children of `node`'s parent (its level): the
+  // range runs from the lowest to the highest FullName among them in the
+  // table's order, which is the first and the last child's whenever the
+  // tree's order and the table's agree. (They differ where letter case
+  // decides: the tree puts "b" before "C", the table "\C" before "\b".)
   void RangeToLevelOf(NodeHandle node);
 
   // The end of the main window's creation: sort the top level, focus the
@@ -75,7 +89,10 @@ class SelectionSync {
   SyncView& view_;
   std::string rememberedFullName_;
   std::string rememberedIndex_;
+  std::string rememberedFieldNames_;  // when no named index was active
   bool afterScrollAttached_ = false;
+  bool quiet_ = false;
+  bool controlsSuspended_ = false;  // by DisableDBControls, not yet resumed
 };
 
 }  // namespace tembric::tree

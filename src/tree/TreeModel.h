@@ -5,6 +5,7 @@
 // TreeObserver); everything the program decides about the tree happens here.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -37,6 +38,11 @@ class TreeModel {
  public:
   // Siblings are ordered by Subject with `collation`, stably.
   explicit TreeModel(const platform::Collation& collation);
+  // The same with a given handle key instead of a random one. Handles mix a
+  // node's slot and generation with the key, so that models with different
+  // keys (different runs) hand out unrelated handles. For tests and tools
+  // that need the same handles every time.
+  TreeModel(const platform::Collation& collation, std::uint32_t handleKey);
   ~TreeModel();
   TreeModel(const TreeModel&) = delete;
   TreeModel& operator=(const TreeModel&) = delete;
@@ -52,11 +58,16 @@ class TreeModel {
   // (kNoNode: top level). No re-sort follows. Moving a node below itself is refused.
   void MoveTo(NodeHandle node, NodeHandle newParent);
   void Clear();
+  // Makes room for `count` nodes in all, so that adding up to that many
+  // allocates no further node storage.
+  void Reserve(std::size_t count);
 
   bool IsValid(NodeHandle node) const;
   TNodeData* Data(NodeHandle node);              // nullptr for an invalid node
   const TNodeData* Data(NodeHandle node) const;
-  void NotifyChanged(NodeHandle node);           // after the caller rewrote Data()
+  // After the caller rewrote Data(). A caller that changes a Subject calls
+  // it, so that the next AddChild under that parent restores the order.
+  void NotifyChanged(NodeHandle node);
   std::size_t NodeCount() const;
 
   // ---- Navigation (kNoNode where there is none) -------------------------------
@@ -78,6 +89,8 @@ class TreeModel {
   int CompareNodes(NodeHandle a, NodeHandle b) const;   // by Subject
 
   // ---- Expansion ----------------------------------------------------------
+  // Only a node with children is expanded; one that loses its last child
+  // collapses.
   bool Expanded(NodeHandle node) const;
   void Expand(NodeHandle node);    // re-sorts the node's children
   void Collapse(NodeHandle node);
@@ -86,7 +99,10 @@ class TreeModel {
   // ---- Focus and selected mark -------------------------------------------
   NodeHandle Focused() const;
   // Moves the focus: calls the focus-changing handler (old, new) before and
-  // the focus-changed handler (new) after, when attached.
+  // the focus-changed handler (new) after, when attached. The node's
+  // collapsed ancestors are expanded so that it is visible, as the tree
+  // control does. Focusing the focused node again, or a handle that is not
+  // valid (other than kNoNode, which removes the focus), changes nothing.
   void SetFocused(NodeHandle node);
   using FocusChangingHandler = std::function<void(NodeHandle oldNode, NodeHandle newNode)>;
   using FocusChangedHandler = std::function<void(NodeHandle node)>;

@@ -598,6 +598,34 @@ TEST_F(PeopleTable, QuietModeStillCallsTheAfterScrollHandler) {
 
 // ---- Bookmarks ---------------------------------------------------------------------
 
+TEST_F(PeopleTable, InPlaceIntegerWritesOnlyTouchNonNullCellsOutsideEveryOrdering) {
+  table.First();  // "anna", Score null
+  const std::string name = table.AsString("Name");
+  EXPECT_FALSE(table.WriteIntegerInPlace("Score", 5));  // null: the row's layout would change
+  table.Edit();
+  table.Set("Score", 1);
+  table.Post();
+  EXPECT_TRUE(table.WriteIntegerInPlace("Score", -7));
+  EXPECT_EQ(table.AsInteger("Score"), -7);
+  EXPECT_EQ(table.AsString("Name"), name);  // neighbouring cells untouched
+
+  EXPECT_FALSE(table.WriteIntegerInPlace("Age", 3));   // part of ByGroupAge
+  EXPECT_FALSE(table.WriteIntegerInPlace("Name", 3));  // not an integer field
+  table.SetIndexFieldNames("Score");
+  EXPECT_FALSE(table.WriteIntegerInPlace("Score", 2));  // the active ad-hoc ordering sorts by it
+  table.SetIndexName("ByName");
+  table.Edit();
+  EXPECT_FALSE(table.WriteIntegerInPlace("Score", 2));  // only while browsing
+  table.Cancel();
+  EXPECT_THROW(table.WriteIntegerInPlace("Score", 1LL << 40), TableError);
+  EXPECT_EQ(table.AsInteger("Score"), -7);
+
+  DataTable copy(PeopleSchema());
+  copy.Load(table.Serialize());
+  ASSERT_TRUE(copy.FindKey(std::vector<Value>{Value(name)}));
+  EXPECT_EQ(copy.AsInteger("Score"), -7);
+}
+
 TEST_F(PeopleTable, BookmarksSurviveEditsAndReorderingButNotDeletionOrARange) {
   ASSERT_TRUE(table.FindKey(std::vector<Value>{"carl"}));
   const DataTable::Bookmark carl = table.GetBookmark();

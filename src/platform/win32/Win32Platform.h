@@ -4,13 +4,17 @@
 
 #include <string>
 
+#include "platform/Dde.h"
 #include "platform/Kernel.h"
 #include "platform/VersionInfo.h"
+#include "platform/WindowSystem.h"
 
 namespace tembric::platform::win32 {
 
 Kernel& RealKernel();
 VersionInfo& RealVersionInfo();
+WindowSystem& RealWindowSystem();
+DdeClient& RealDdeClient();
 
 // The full path of the running executable, in the system's ANSI code page.
 // Throws std::runtime_error when the system cannot tell it.

@@ -1,7 +1,11 @@
-// The program's own file version from its VERSIONINFO resource.
+// Version resources: the program's own file version, and the values of any
+// executable's VERSIONINFO resource.
 #include <windows.h>
 
+#include <memory>
 #include <stdexcept>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/VersionInfo.h"
@@ -9,6 +13,38 @@
 
 namespace tembric::platform::win32 {
 namespace {
+
+// One executable's version resource, read whole once and queried by path.
+class Win32Resource final : public VersionInfo::Resource {
+ public:
+  explicit Win32Resource(std::vector<char> block) : block_(std::move(block)) {}
+
+  std::optional<std::string> Query(const std::string& subBlock) const override {
+    void* value = nullptr;
+    UINT length = 0;
+    // VerQueryValueA may write converted texts into the block, hence the
+    // mutable copy held here.
+    if (!VerQueryValueA(block_.data(), subBlock.c_str(), &value, &length) || value == nullptr) return std::nullopt;
+    std::string bytes(static_cast<const char*>(value), length);
+    if (IsStringValue(subBlock)) {
+      // A string value's length counts characters, its terminating zero
+      // included on some systems; the text ends at the first zero.
+      const std::size_t zero = bytes.find('\0');
+      if (zero != std::string::npos) bytes.resize(zero);
+    }
+    return bytes;
+  }
+
+ private:
+  static bool IsStringValue(const std::string& subBlock) {
+    static constexpr char kPrefix[] = "\\StringFileInfo\\";
+    return subBlock.size() >= sizeof kPrefix - 1 &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, subBlock.data(), sizeof kPrefix - 1, kPrefix,
+                          sizeof kPrefix - 1) == CSTR_EQUAL;
+  }
+
+  mutable std::vector<char> block_;
+};
 
 class Win32VersionInfo final : public VersionInfo {
  public:
@@ -35,6 +71,15 @@ class Win32VersionInfo final : public VersionInfo {
         .release = HIWORD(fixed->dwFileVersionLS),
         .build = LOWORD(fixed->dwFileVersionLS),
     };
+  }
+
+  std::unique_ptr<Resource> ReadResource(const std::string& executablePath) override {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(executablePath.c_str(), &ignored);
+    if (size == 0) return nullptr;
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoA(executablePath.c_str(), 0, size, block.data())) return nullptr;
+    return std::make_unique<Win32Resource>(std::move(block));
   }
 };
 

@@ -1,0 +1,139 @@
+#pragma once
+// A desktop of windows held in memory, with user32's semantics where the
+// identification depends on them: GetParent gives the parent of a child and
+// the owner of an owned pop-up (an owned overlapped window has none), window
+// texts are cut to the caller's buffer, FindWindow searches top-level windows
+// in order and FindWindowEx only the direct children, both comparing class
+// names and titles without regard to letter case. Processes whose path
+// cannot be read (another user's) give an empty path.
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/WindowSystem.h"
+
+namespace tembric::fakes {
+
+class FakeWindowSystem : public platform::WindowSystem {
+ public:
+  using Handle = platform::WindowHandle;
+
+  // A process running `executablePath`; an empty path stands for a process
+  // whose executable may not be read. Gives the process id.
+  int AddProcess(std::string executablePath) {
+    processes_.push_back(std::move(executablePath));
+    return static_cast<int>(processes_.size());
+  }
+
+  Handle AddTopLevel(int process, std::string className, std::string title) {
+    return Add({.process = process, .className = std::move(className), .title = std::move(title)});
+  }
+  // A top-level window owned by `owner`; dialogs and tool windows are
+  // pop-ups, whose owner GetParent reports.
+  Handle AddOwned(int process, Handle owner, std::string className, std::string title, bool popup = true) {
+    return Add({.process = process,
+                .owner = Existing(owner),
+                .popup = popup,
+                .className = std::move(className),
+                .title = std::move(title)});
+  }
+  // A child window; it belongs to its parent's process.
+  Handle AddChild(Handle parent, std::string className, std::string title = {}) {
+    const int process = windows_.at(Existing(parent)).process;
+    return Add({.process = process,
+                .parent = parent,
+                .child = true,
+                .className = std::move(className),
+                .title = std::move(title)});
+  }
+
+  void SetForeground(Handle window) { foreground_ = window; }
+  void SetTitle(Handle window, std::string title) { windows_.at(Existing(window)).title = std::move(title); }
+  // How often the executable of a window was asked for.
+  int ExecutableQueries() const { return executableQueries_; }
+
+  Handle ForegroundWindow() override { return foreground_; }
+
+  Handle ParentOrOwner(Handle window) override {
+    const auto it = windows_.find(window);
+    if (it == windows_.end()) return platform::kNoWindow;
+    const Window& w = it->second;
+    if (w.child) return w.parent;
+    return w.popup ? w.owner : platform::kNoWindow;
+  }
+
+  std::string WindowText(Handle window, int bufferChars) override {
+    const auto it = windows_.find(window);
+    if (it == windows_.end() || bufferChars <= 0) return {};
+    return it->second.title.substr(0, static_cast<std::size_t>(bufferChars - 1));
+  }
+
+  Handle FindTopLevel(const std::string& className, const std::string& title) override {
+    for (const Handle h : order_) {
+      const Window& w = windows_.at(h);
+      if (!w.child && SameText(w.className, className) && SameText(w.title, title)) return h;
+    }
+    return platform::kNoWindow;
+  }
+
+  Handle FindChild(Handle parent, const std::string& className, const std::optional<std::string>& title) override {
+    for (const Handle h : order_) {
+      const Window& w = windows_.at(h);
+      if (w.child && w.parent == parent && SameText(w.className, className) && (!title || SameText(w.title, *title)))
+        return h;
+    }
+    return platform::kNoWindow;
+  }
+
+  std::string ExecutablePathOf(Handle window) override {
+    ++executableQueries_;
+    const auto it = windows_.find(window);
+    if (it == windows_.end()) return {};
+    return processes_.at(static_cast<std::size_t>(it->second.process - 1));
+  }
+
+ private:
+  struct Window {
+    int process = 0;
+    Handle parent = platform::kNoWindow;
+    Handle owner = platform::kNoWindow;
+    bool child = false;
+    bool popup = false;
+    std::string className;
+    std::string title;
+  };
+
+  Handle Add(Window window) {
+    if (window.process < 1 || static_cast<std::size_t>(window.process) > processes_.size())
+      throw std::invalid_argument("no such process");
+    // Handles as Windows hands them out: small, even, never 0.
+    const Handle handle = 0x10010 + 4 * order_.size();
+    windows_.emplace(handle, std::move(window));
+    order_.push_back(handle);
+    return handle;
+  }
+
+  Handle Existing(Handle window) const {
+    if (windows_.count(window) == 0) throw std::invalid_argument("no such window");
+    return window;
+  }
+
+  static bool SameText(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+      return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+  }
+
+  std::vector<std::string> processes_;
+  std::map<Handle, Window> windows_;
+  std::vector<Handle> order_;
+  Handle foreground_ = platform::kNoWindow;
+  int executableQueries_ = 0;
+};
+
+}  // namespace tembric::fakes
