@@ -21,34 +21,14 @@ export TEMBRIC_TEST_NAME=startup-time
 export E2E_DEADLINE=${E2E_DEADLINE:-3600}
 # shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
 source "$(cd "$(dirname "$0")/../../tests/e2e/lib" && pwd)/harness.sh"
+# shellcheck source-path=SCRIPTDIR source=library.sh
+source "$(dirname "$0")/library.sh"
 
 e2e_setup
 
 step "library of $records records"
-# Generating is slow for large N, so each library is kept in the build folder
-# and made again only when tembric-db.exe changes.
-library_files=(tembric.db win.db rel.db data.tmd)
-cache=$TEMBRIC_BUILD_DIR/bench-wine/library-$records
-if [ ! -f "$APP/tembric-db.exe" ]; then
-  log "tembric-db.exe is not built: timing an empty library"
-  records=0
-elif [ -f "$cache/.complete" ] && [ "$cache/.complete" -nt "$TEMBRIC_BUILD_DIR/bin/tembric-db.exe" ]; then
-  for f in "${library_files[@]}"; do
-    if [ -f "$cache/$f" ]; then cp "$cache/$f" "$APP/"; fi
-  done
-  log "library copied from $cache"
-else
-  out=$(cd "$APP" && wine tembric-db.exe generate "$(windows_path "$APP")" "$records" 2>&1) ||
-    fail "tembric-db generate failed: $out"
-  log "$out"
-  rm -rf "$cache"
-  mkdir -p "$cache"
-  for f in "${library_files[@]}"; do
-    if [ -f "$APP/$f" ]; then cp "$APP/$f" "$cache/"; fi
-  done
-  touch "$cache/.complete"
-fi
-log "folder: $(find "$APP" -maxdepth 1 -type f -printf '%f %kK  ')"
+bench_library "$records"
+records=$BENCH_RECORDS
 
 mutex_gone() { ! probe_quiet mutex-exists "$MUTEX_NAME"; }
 
@@ -73,7 +53,6 @@ for ((i = 1; i <= runs; i++)); do
   expect mutex_gone 10 -- "$MUTEX_NAME released after run $i"
 done
 
-median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END {
-  if (NR % 2) print v[(NR + 1) / 2]; else printf "%.0f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+median=$(median "${times[@]}")
 echo
 echo "Tembric start-up under Wine, $records records: runs ${times[*]} ms; median $median ms"

@@ -1,77 +1,354 @@
 #include "app/win32/MainForm.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "app/SettingsFile.h"
+#include "app/win32/MainCommands.h"
 #include "app/win32/MessageBoxes.h"
+#include "app/win32/TablesForm.h"
+#include "platform/Collation.h"
+#include "platform/FileSystem.h"
+#include "platform/win32/Win32Platform.h"
 #include "store/Tables.h"
 
 namespace tembric::app::win32 {
 namespace {
 
 constexpr UINT_PTR kTimer2 = 2;
+// Opens the tray menu once the tray's mouse message has been handled.
+constexpr UINT kOpenTrayMenu = WM_APP + 11;
+
+// "\n" line ends as an edit control needs them ("\r\n").
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}
 
 }  // namespace
 
-MainForm::MainForm(platform::FileSystem& fs, std::string folder, std::string caption)
-    : lifecycle_(fs, std::move(folder), ProgramNotices()), caption_(std::move(caption)) {}
+MainForm::MainForm(MainFormArgs args)
+    : args_(std::move(args)),
+      model_(platform::UserCollation()),
+      identifier_(platform::win32::RealWindowSystem(), platform::win32::RealVersionInfo(),
+                  platform::win32::RealDdeClient(), args_.executablePath),
+      tracker_(identifier_),
+      controller_(MainControllerDeps{
+          .files = args_.files,
+          .folder = platform::FolderOf(args_.executablePath),
+          .settingsPath = SettingsPathFor(args_.executablePath),
+          .caption = args_.caption,
+          .notices = ProgramNotices(),
+          .view = *this,
+          .clock = SteadyClock(),
+          .windows = platform::win32::RealWindowSystem(),
+          .target = tracker_,
+          .seams = {.hotkeys = &hotkeys_, .recordTree = &tree_},
+      }),
+      tree_(model_, controller_.Library().records, *this, hotkeys_),
+      treeView_(model_) {}
 
 MainForm::~MainForm() {
   if (Hwnd()) DestroyWindow(Hwnd());
+  if (tables_) tables_->Unbind();
+  if (menuBar_) DestroyMenu(menuBar_);  // when detached from the window
+  if (trayMenu_) DestroyMenu(trayMenu_);
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+  if (toolImages_) ImageList_Destroy(toolImages_);
 }
 
 void MainForm::CreateHidden() {
   Create({
       .className = "TForm1",
-      .title = caption_,
+      .title = args_.caption,
       // Resizable, with a close box and no minimise or maximise box.
-      .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+      .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
       .width = kDesignedWidth,
       .height = kDesignedHeight,
   });
 }
 
+void MainForm::SetTableViewer(TablesForm* tables) {
+  tables_ = tables;
+  if (tables_) tables_->Bind(controller_.Library());
+}
+
+bool MainForm::TranslateAccelerators(MSG* msg) {
+  if (!Hwnd() || !accelerators_ || !IsVisible()) return false;
+  if (msg->hwnd != Hwnd() && !IsChild(Hwnd(), msg->hwnd)) return false;
+  // An Esc that was already down (held, or pressed when the window was
+  // hidden and released elsewhere) does not hide the window shown meanwhile.
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE && (msg->lParam & (1 << 30))) return false;
+  return TranslateAcceleratorA(Hwnd(), accelerators_, msg) != 0;
+}
+
+// ---- MainView ------------------------------------------------------------------
+
+int MainForm::Width() const {
+  RECT r{};
+  GetWindowRect(Hwnd(), &r);
+  return r.right - r.left;
+}
+
+int MainForm::Height() const {
+  RECT r{};
+  GetWindowRect(Hwnd(), &r);
+  return r.bottom - r.top;
+}
+
+void MainForm::SetSize(int width, int height) {
+  SetWindowPos(Hwnd(), nullptr, 0, 0, std::max(width, kMinimumWidth), std::max(height, kMinimumHeight),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainForm::SetPaneHeight(int height) {
+  paneHeight_ = std::max(0, height);
+  Layout();
+}
+
+void MainForm::SetMenuBarVisible(bool visible) {
+  SetMenu(Hwnd(), visible ? menuBar_ : nullptr);
+  Layout();
+}
+
+void MainForm::SetToolBarVisible(bool visible) {
+  toolBarVisible_ = visible;
+  ShowWindow(toolBar_, visible ? SW_SHOWNA : SW_HIDE);
+  Layout();
+}
+
+void MainForm::SetMenuBarChecked(bool checked) {
+  CheckMenuItem(menuBar_, kCmdShowMainMenu, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainForm::SetToolBarChecked(bool checked) {
+  CheckMenuItem(menuBar_, kCmdShowToolBar, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainForm::SetTranslucency(bool enabled, std::uint8_t alpha) {
+  const LONG_PTR exStyle = GetWindowLongPtrA(Hwnd(), GWL_EXSTYLE);
+  if (enabled) {
+    SetWindowLongPtrA(Hwnd(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(Hwnd(), 0, alpha, LWA_ALPHA);
+  } else if (exStyle & WS_EX_LAYERED) {
+    SetWindowLongPtrA(Hwnd(), GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+}
+
+void MainForm::CenterOnScreen() {
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const int width = Width();
+  const int height = Height();
+  SetWindowPos(Hwnd(), nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainForm::ShowInFront() {
+  if (!IsVisible()) {
+    ShowWindow(Hwnd(), SW_SHOW);
+    controller_.FormShow();
+  }
+  SetForegroundWindow(Hwnd());
+}
+
+void MainForm::HideWindow() {
+  if (!IsVisible()) return;
+  ShowWindow(Hwnd(), SW_HIDE);
+  controller_.FormHide();
+}
+
+void MainForm::FocusFilterBox() { SetFocus(edit1_); }
+
+void MainForm::ShowTableViewer() {
+  if (tables_) tables_->ShowViewer();
+}
+
+void MainForm::EndApplication() { DestroyWindow(Hwnd()); }
+
 void MainForm::StartTimer2() { SetTimer(Hwnd(), kTimer2, kTimer2IntervalMs, nullptr); }
 
 void MainForm::StopTimer2() { KillTimer(Hwnd(), kTimer2); }
 
-void MainForm::FormCreate() { lifecycle_.FormCreate(store::TimestampNow()); }
+void MainForm::ShowSeconds(int seconds) {
+  if (tables_) tables_->SetSeconds(seconds);
+}
 
-void MainForm::FormDestroy() {
-  StopTimer2();
-  lifecycle_.FormDestroy();
+// ---- tree::SyncView --------------------------------------------------------------
+
+void MainForm::SetInfoText(const std::string& text) { SetWindowTextA(eInfo_, text.c_str()); }
+
+void MainForm::SetPreview(const std::string& text) { SetWindowTextA(memo1_, WithCrLf(text).c_str()); }
+
+bool MainForm::TreeHasInputFocus() const { return GetFocus() == treeView_.Hwnd(); }
+
+bool MainForm::FilterHasInputFocus() const { return GetFocus() == edit1_; }
+
+void MainForm::SetFilterText(const std::string& text) {
+  SetWindowTextA(edit1_, text.c_str());
+  const auto end = static_cast<WPARAM>(text.size());
+  SendMessageA(edit1_, EM_SETSEL, end, static_cast<LPARAM>(end));
+}
+
+void MainForm::RepaintTree() { InvalidateRect(treeView_.Hwnd(), nullptr, FALSE); }
+
+// ---- Events ------------------------------------------------------------------------
+
+void MainForm::RunCommand(int id) {
+  const Command* command = FindCommand(id);
+  if (!command || !command->available) return;
+  RunGuarded([&] {
+    switch (id) {
+      case kCmdCollapseTree:
+        controller_.aCollapseTree();
+        break;
+      case kCmdHide:
+        controller_.aHide();
+        break;
+      case kCmdShutDown:
+        controller_.aShutDown();
+        break;
+      case kCmdTableShow:
+        controller_.aTableShow();
+        break;
+      case kCmdShowToolBar:
+        controller_.aShowToolBar();
+        break;
+      case kCmdShowMainMenu:
+        controller_.aShowMainMenu();
+        break;
+      case kCmdShow1:
+        controller_.Show1Click();
+        break;
+    }
+  });
+}
+
+void MainForm::OnTrayMessage(LPARAM event) {
+  switch (LOWORD(event)) {
+    case WM_LBUTTONDOWN:
+      RunGuarded([this] { controller_.TrayIconMouseDown(MouseButton::Left); });
+      break;
+    case WM_RBUTTONDOWN:
+      RunGuarded([this] { controller_.TrayIconMouseDown(MouseButton::Right); });
+      break;
+    case WM_MBUTTONDOWN:
+      RunGuarded([this] { controller_.TrayIconMouseDown(MouseButton::Middle); });
+      break;
+  }
+}
+
+void MainForm::ShowTrayMenu() { PostMessageA(Hwnd(), kOpenTrayMenu, 0, 0); }
+
+void MainForm::OpenTrayMenu() {
+  POINT at{};
+  GetCursorPos(&at);
+  // The menu closes when the user clicks elsewhere only while its owner is
+  // the foreground window.
+  SetForegroundWindow(Hwnd());
+  const int chosen = static_cast<int>(
+      TrackPopupMenu(trayMenu_, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, Hwnd(), nullptr));
+  PostMessageA(Hwnd(), WM_NULL, 0, 0);
+  if (chosen) RunCommand(chosen);
 }
 
 LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
-      RunGuarded([this] { FormCreate(); });
+      CreateControls();
+      Layout();
+      RunGuarded([this] { controller_.FormCreate(store::TimestampNow()); });
+      treeView_.Attach();
       return 0;
     case WM_DESTROY:
-      FormDestroy();
+      StopTimer2();
+      treeView_.Detach();
+      controller_.FormDestroy();
+      tray_.SetShown(false);
       PostQuitMessage(0);
       return 0;
     case WM_CLOSE:
-      // The close box only hides the window; the program keeps running.
-      Hide();
+      // Hides; ends the program only while shutting down.
+      RunGuarded([this] { controller_.FormClose(); });
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      // The session ends: end the program as a shutdown does, so that the
-      // records are saved before the system stops the process.
-      if (wp) DestroyWindow(Hwnd());
+      // The session ends: end as "Shut down" does, so that the records are
+      // saved before the system stops the process.
+      if (wp) RunGuarded([this] { controller_.aShutDown(); });
+      return 0;
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_GETMINMAXINFO:
+      reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {kMinimumWidth, kMinimumHeight};
+      return 0;
+    case WM_SETFOCUS:
+      SetFocus(edit1_);
       return 0;
     case WM_TIMER:
       if (wp == kTimer2) {
-        Timer2Timer();
+        RunGuarded([this] { controller_.Timer2Timer(); });
         return 0;
       }
       break;
-    case WM_GETMINMAXINFO: {
-      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-      info->ptMinTrackSize = {kMinimumWidth, kMinimumHeight};
+    case WM_ACTIVATEAPP:
+      RunGuarded([this, wp] {
+        if (wp) {
+          controller_.AppActivate();
+        } else {
+          controller_.AppDeactivate();
+        }
+      });
       return 0;
+    case WM_COMMAND:
+      if (lp == 0 || reinterpret_cast<HWND>(lp) == toolBar_) {
+        RunCommand(LOWORD(wp));
+        return 0;
+      }
+      break;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lp);
+      if (header->hwndFrom == treeView_.Hwnd()) {
+        bool handled = false;
+        LRESULT result = 0;
+        RunGuarded([&] { result = treeView_.OnNotify(header, &handled); });
+        if (handled) return result;
+        break;
+      }
+      if (header->code == TBN_GETINFOTIPA || header->code == TBN_GETINFOTIPW) return ToolTip(header);
+      break;
     }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT: {
+      const auto control = reinterpret_cast<HWND>(lp);
+      if (control == eInfo_ || control == memo1_) {
+        const auto dc = reinterpret_cast<HDC>(wp);
+        SetTextColor(dc, control == eInfo_ ? RGB(0, 0, 128) : GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      }
+      break;
+    }
+  }
+  if (msg == kOpenTrayMenu) {
+    OpenTrayMenu();
+    return 0;
+  }
+  if (msg == TrayIcon::kMessage) {
+    OnTrayMessage(lp);
+    return 0;
+  }
+  if (taskbarCreated_ && msg == taskbarCreated_) {
+    tray_.Restore();
+    return 0;
   }
   return DefaultHandling(msg, wp, lp);
 }

@@ -1,14 +1,23 @@
 #pragma once
-// TForm1: the main window. For now a plain resizable window that owns the
-// library: it opens the tables when it is created and saves the records
-// when it is destroyed. It lives hidden; its close box only hides it, and
-// the program ends when it is destroyed (at the end of the session).
+// TForm1, the main window and the program's hub. The window itself is thin:
+// it lays out its controls, forwards its events to MainController and does
+// what MainView and the tree's SyncView ask. It lives hidden most of the
+// time; its close box only hides it, and "Shut down" ends the program.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
-#include "app/MainLifecycle.h"
+#include "app/MainController.h"
+#include "app/MainTree.h"
+#include "app/MainView.h"
+#include "app/win32/RecordTreeView.h"
+#include "app/win32/Splitter.h"
+#include "app/win32/TrayIcon.h"
 #include "app/win32/Window.h"
+#include "context/Identification.h"
+#include "tree/SelectionSync.h"
+#include "tree/TreeModel.h"
 
 namespace tembric::platform {
 class FileSystem;
@@ -16,40 +25,111 @@ class FileSystem;
 
 namespace tembric::app::win32 {
 
-class MainForm : public Window {
- public:
-  static constexpr int kDesignedWidth = 199;
-  static constexpr int kDesignedHeight = 445;
-  static constexpr int kMinimumWidth = 180;
-  static constexpr int kMinimumHeight = 310;
-  static constexpr UINT kTimer2IntervalMs = 200;
+class TablesForm;
 
-  // `folder` holds the table files; `caption` is "Tembric 1.2".
-  MainForm(platform::FileSystem& fs, std::string folder, std::string caption);
+struct MainFormArgs {
+  platform::FileSystem& files;
+  std::string executablePath;
+  std::string caption;  // "Tembric 1.2"
+};
+
+class MainForm final : public Window, public MainView, public tree::SyncView {
+ public:
+  static constexpr int kBottomStripHeight = 33;
+  static constexpr int kInfoHeight = 21;
+
+  explicit MainForm(MainFormArgs args);
   ~MainForm() override;  // destroys the window first, so that FormDestroy runs
 
   // Creates the window hidden and runs FormCreate. An error in FormCreate is
   // shown and the rest of it skipped; the window exists either way.
   void CreateHidden();
+  // The debug window, created after the main window.
+  void SetTableViewer(TablesForm* tables);
+  // The command keys; true when the message was one of them and was handled.
+  bool TranslateAccelerators(MSG* msg);
 
-  void StartTimer2();
-  void StopTimer2();
+  MainController& Controller() { return controller_; }
 
-  MainLifecycle& Lifecycle() { return lifecycle_; }
+  // ---- MainView ----------------------------------------------------------------
+  int Width() const override;
+  int Height() const override;
+  void SetSize(int width, int height) override;
+  int PaneHeight() const override { return paneHeight_; }
+  void SetPaneHeight(int height) override;
+  void SetMenuBarVisible(bool visible) override;
+  void SetToolBarVisible(bool visible) override;
+  void SetMenuBarChecked(bool checked) override;
+  void SetToolBarChecked(bool checked) override;
+  void SetCaption(const std::string& caption) override { SetText(caption); }
+  void SetTranslucency(bool enabled, std::uint8_t alpha) override;
+  void SetTrayIconShown(bool shown) override { tray_.SetShown(shown); }
+  void SetTrayImage(int index) override { tray_.SetImage(index); }
+  void ShowTrayMenu() override;
+  bool IsShowing() const override { return IsVisible(); }
+  void CenterOnScreen() override;
+  void ShowInFront() override;
+  void HideWindow() override;
+  void FocusFilterBox() override;
+  void ShowTableViewer() override;
+  void EndApplication() override;
+  void StartTimer2() override;
+  void StopTimer2() override;
+  void ShowSeconds(int seconds) override;
+
+  // ---- tree::SyncView -----------------------------------------------------------
+  void SetInfoText(const std::string& text) override;
+  void SetPreview(const std::string& text) override;
+  bool TreeHasInputFocus() const override;
+  bool FilterHasInputFocus() const override;
+  bool WindowShowing() const override { return IsVisible(); }
+  void SetFilterText(const std::string& text) override;
+  void RepaintTree() override;
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
-  // The foreground-window sampling tick, every 200 ms while the program is in
-  // the background.
-  virtual void Timer2Timer() {}
-
  private:
-  void FormCreate();
-  void FormDestroy();
+  // MainFormLayout.cpp
+  void CreateControls();
+  void CreateToolBar();
+  void Layout();
+  void PlaceToolBarSpacer(int clientWidth);
+  void DragSplitter(int top);
+  int BottomStripTop() const;
+  int TreeTop() const;
+  LRESULT ToolTip(NMHDR* header);
 
-  MainLifecycle lifecycle_;
-  std::string caption_;
+  // MainForm.cpp
+  void RunCommand(int id);
+  void OnTrayMessage(LPARAM event);
+  void OpenTrayMenu();
+
+  MainFormArgs args_;
+  tree::TreeModel model_;
+  context::Identifier identifier_;
+  context::TargetTracker tracker_;
+  InertHotkeys hotkeys_;
+  MainController controller_;
+  MainTree tree_;
+  RecordTreeView treeView_;
+  Splitter splitter_;
+  TrayIcon tray_;
+  TablesForm* tables_ = nullptr;
+
+  HWND toolBar_ = nullptr;
+  HIMAGELIST toolImages_ = nullptr;
+  HWND eInfo_ = nullptr;
+  HWND memo1_ = nullptr;
+  HWND edit1_ = nullptr;
+  HMENU menuBar_ = nullptr;
+  HMENU trayMenu_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  HBRUSH infoBrush_ = nullptr;  // the system's window colour; not owned
+  UINT taskbarCreated_ = 0;
+  int paneHeight_ = kDesignedPaneHeight;
+  int spacerWidth_ = -1;
+  bool toolBarVisible_ = true;
 };
 
 }  // namespace tembric::app::win32

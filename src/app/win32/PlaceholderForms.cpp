@@ -31,13 +31,4 @@ void SelWinForm::CreateHidden() {
   });
 }
 
-void TablesForm::CreateHidden() {
-  Create({
-      .className = "TForm2",
-      .title = "Tables",
-      .width = 813,
-      .height = 601,
-  });
-}
-
 }  // namespace tembric::app::win32

@@ -1,6 +1,6 @@
 #pragma once
-// The record dialog (TRecordForm), the window picker (TSelWinForm) and the
-// debug table viewer (TForm2): created once at start, hidden, and reused.
+// The record dialog (TRecordForm) and the window picker (TSelWinForm):
+// created once at start, hidden, and reused.
 // Their contents come with the commands that open them.
 #include <windows.h>
 
@@ -19,11 +19,6 @@ class RecordForm final : public HiddenForm {
 };
 
 class SelWinForm final : public HiddenForm {
- public:
-  void CreateHidden();
-};
-
-class TablesForm final : public HiddenForm {
  public:
   void CreateHidden();
 };

@@ -5,6 +5,7 @@
 #include "app/win32/MessageBoxes.h"
 #include "app/win32/PlaceholderForms.h"
 #include "app/win32/SplashForm.h"
+#include "app/win32/TablesForm.h"
 #include "platform/FileSystem.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -53,6 +54,7 @@ void Win32StartupHost::ProcessMessages() {
       quitSeen_ = true;
       break;
     }
+    if (main_ && main_->TranslateAccelerators(&msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -63,8 +65,11 @@ void Win32StartupHost::Sleep(int milliseconds) { ::Sleep(static_cast<DWORD>(mill
 void Win32StartupHost::SetApplicationTitle(const std::string& title) { SetMessageBoxCaption(title); }
 
 void Win32StartupHost::CreateMainWindow() {
-  main_ = std::make_unique<MainForm>(platform::RealFileSystem(), platform::FolderOf(executablePath_),
-                                     MainWindowCaption(Version()));
+  main_ = std::make_unique<MainForm>(MainFormArgs{
+      .files = platform::RealFileSystem(),
+      .executablePath = executablePath_,
+      .caption = MainWindowCaption(Version()),
+  });
   main_->CreateHidden();
 }
 
@@ -81,6 +86,7 @@ void Win32StartupHost::CreateWindowPicker() {
 void Win32StartupHost::CreateTableViewer() {
   tablesForm_ = std::make_unique<TablesForm>();
   tablesForm_->CreateHidden();
+  if (main_) main_->SetTableViewer(tablesForm_.get());
 }
 
 void Win32StartupHost::HideMainWindow() { main_->Hide(); }
@@ -92,6 +98,7 @@ void Win32StartupHost::RunMessageLoop() {
   while (!quitSeen_) {
     const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
+    if (main_ && main_->TranslateAccelerators(&msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

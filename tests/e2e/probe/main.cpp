@@ -25,6 +25,13 @@ const Command kCommands[] = {
     {"watch-class", probe::WatchClass, "CLASS SECONDS"},
     {"answers", probe::Answers, "CLASS SECONDS"},
     {"wait-started", probe::WaitStarted, "MAIN_CLASS SPLASH_CLASS SECONDS"},
+    {"tree-items", probe::TreeItems, "[-visible] (CLASS | -name TITLE)"},
+    {"wait-tree", probe::WaitTree, "[-visible] (CLASS | -name TITLE) MIN_ITEMS SECONDS"},
+    {"window-state", probe::WindowState, "[-visible] (CLASS | -name TITLE)"},
+    {"close-box", probe::CloseBox, "[-visible] (CLASS | -name TITLE)"},
+    {"controls", probe::Controls, "[-visible] (CLASS | -name TITLE)"},
+    {"edit-text", probe::EditText, "[-multiline | -single] [-visible] (CLASS | -name TITLE)"},
+    {"toolbar", probe::Toolbar, "[-visible] (CLASS | -name TITLE)"},
 };
 
 int Usage() {

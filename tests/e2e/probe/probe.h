@@ -69,6 +69,51 @@ struct Query {
 // Reads "[-visible] (CLASS | -name TITLE)" from args starting at *pos.
 bool ParseQuery(const Args& args, std::size_t* pos, Query* query);
 std::vector<HWND> Find(const Query& query);
+// The one window that "[-visible] (CLASS | -name TITLE)" at args[*pos]
+// names; on no match or several prints why and returns kNo or kAmbiguous.
+int FindOne(const Args& args, std::size_t* pos, HWND* window);
+// Every descendant of `parent` of that class (any class when empty), in
+// the order EnumChildWindows gives.
+std::vector<HWND> Descendants(HWND parent, const std::string& cls = "");
+// The first visible descendant of that class, else the first hidden one.
+HWND FirstDescendant(HWND parent, const std::string& cls);
+
+// ---- memory of another process (remote.cpp) ----
+
+// A block allocated in the process that owns `window`, freed again at
+// destruction.
+class RemoteMemory {
+ public:
+  RemoteMemory(HWND window, std::size_t size);
+  ~RemoteMemory();
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+  bool Ok() const { return address_ != nullptr; }
+  // The block's address in the other process, plus offset.
+  void* At(std::size_t offset) const { return static_cast<char*>(address_) + offset; }
+  LPARAM Param(std::size_t offset = 0) const { return reinterpret_cast<LPARAM>(At(offset)); }
+  bool Write(std::size_t offset, const void* data, std::size_t size);
+  bool Read(std::size_t offset, void* data, std::size_t size) const;
+  // A zero-terminated single-byte text of at most `max` bytes.
+  std::string ReadText(std::size_t offset, std::size_t max) const;
+
+ private:
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+  std::size_t size_;
+};
+
+// ---- controls of another process (controls.cpp) ----
+
+// Window text through WM_GETTEXT, which the system copies across processes
+// (unlike GetWindowText, which does not read other processes' controls).
+std::string ControlText(HWND control);
+// Captions of a tab control's pages.
+std::vector<std::string> TabCaptions(HWND tabs);
+// Sends a message with a deadline; false when the window does not answer.
+bool SendWithin(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result,
+                DWORD timeout_ms = 5000);
 
 // ---- commands ----
 
@@ -81,5 +126,12 @@ int MutexExists(const Args& args);   // mutex-exists NAME
 int WatchClass(const Args& args);    // watch-class CLASS SECONDS
 int Answers(const Args& args);       // answers CLASS SECONDS
 int WaitStarted(const Args& args);   // wait-started MAIN SPLASH SECONDS
+int TreeItems(const Args& args);     // tree-items WINDOW
+int WaitTree(const Args& args);      // wait-tree WINDOW MIN_ITEMS SECONDS
+int WindowState(const Args& args);   // window-state WINDOW
+int CloseBox(const Args& args);      // close-box WINDOW
+int Controls(const Args& args);      // controls WINDOW
+int EditText(const Args& args);      // edit-text [-multiline | -single] WINDOW
+int Toolbar(const Args& args);       // toolbar WINDOW
 
 }  // namespace probe

@@ -1,5 +1,5 @@
 // Top-level windows: finding them by class or title, waiting for them, and
-// listing those of one executable.
+// listing those of one executable; the controls inside a window.
 #include <cstdio>
 #include <map>
 
@@ -176,6 +176,36 @@ int WindowsOfExe(const Args& args) {
     ++listed;
   }
   return listed > 0 ? kYes : kNo;
+}
+
+int FindOne(const Args& args, std::size_t* pos, HWND* window) {
+  Query query;
+  if (!ParseQuery(args, pos, &query)) return kUsage;
+  const auto found = Find(query);
+  if (found.size() == 1) {
+    *window = found.front();
+    return kYes;
+  }
+  std::printf("%zu windows %s \"%s\"\n", found.size(), query.by_title ? "titled" : "of class",
+              query.text.c_str());
+  return found.empty() ? kNo : kAmbiguous;
+}
+
+std::vector<HWND> Descendants(HWND parent, const std::string& cls) {
+  std::vector<HWND> all;
+  EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&all));
+  if (cls.empty()) return all;
+  std::vector<HWND> matching;
+  for (HWND hwnd : all)
+    if (SameText(ClassOf(hwnd), cls)) matching.push_back(hwnd);
+  return matching;
+}
+
+HWND FirstDescendant(HWND parent, const std::string& cls) {
+  const auto found = Descendants(parent, cls);
+  for (HWND hwnd : found)
+    if (IsWindowVisible(hwnd)) return hwnd;
+  return found.empty() ? nullptr : found.front();
 }
 
 }  // namespace probe

@@ -1,0 +1,39 @@
+# shellcheck shell=bash
+# Sourced by the Wine timing scripts after e2e_setup: bench_library N puts a
+# library of N generated records into $APP. Generating is slow for large N,
+# so each library is kept in the build folder and made again only when
+# tembric-db.exe changes. Sets BENCH_RECORDS to the number of records the
+# library really has (0 when tembric-db.exe is not built).
+# shellcheck disable=SC2034  # BENCH_RECORDS is for the caller
+bench_library() {
+  local records=$1 f out
+  local library_files=(tembric.db win.db rel.db data.tmd)
+  local cache=$TEMBRIC_BUILD_DIR/bench-wine/library-$records
+  BENCH_RECORDS=$records
+  if [ ! -f "$APP/tembric-db.exe" ]; then
+    log "tembric-db.exe is not built: timing an empty library"
+    BENCH_RECORDS=0
+  elif [ -f "$cache/.complete" ] && [ "$cache/.complete" -nt "$TEMBRIC_BUILD_DIR/bin/tembric-db.exe" ]; then
+    for f in "${library_files[@]}"; do
+      if [ -f "$cache/$f" ]; then cp "$cache/$f" "$APP/"; fi
+    done
+    log "library copied from $cache"
+  else
+    out=$(cd "$APP" && wine tembric-db.exe generate "$(windows_path "$APP")" "$records" 2>&1) ||
+      fail "tembric-db generate failed: $out"
+    log "$out"
+    rm -rf "$cache"
+    mkdir -p "$cache"
+    for f in "${library_files[@]}"; do
+      if [ -f "$APP/$f" ]; then cp "$APP/$f" "$cache/"; fi
+    done
+    touch "$cache/.complete"
+  fi
+  log "folder: $(find "$APP" -maxdepth 1 -type f -printf '%f %kK  ')"
+}
+
+# median NUMBERS...: the median, rounded to whole numbers.
+median() {
+  printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END {
+    if (NR % 2) print v[(NR + 1) / 2]; else printf "%.0f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Time to bring up the main window of the real Tembric.exe under Wine, on a
+# library of N records.
+#
+# Usage: bench/wine/show-time.sh WINDOWS_BUILD_DIR [N] [RUNS]
+#   N     records in the library (default 100000, made with tembric-db
+#         generate and cached in the build folder)
+#   RUNS  timed shows (default 5)
+#
+# Starts Tembric once, waits until it runs in the background, then RUNS times:
+# a left click on the tray icon, and the moment the main window is visible,
+# its tree holds items and neither has anything left to paint (polled every
+# millisecond by tembric-probe wait-tree); then Esc hides it again. The first
+# show of a run is timed separately (it also centres the window). Prints
+# every show and the median of the later ones.
+set -euo pipefail
+[ $# -ge 1 ] || { sed -n '2,15p' "$0"; exit 2; }
+TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
+records=${2:-100000}
+runs=${3:-5}
+export TEMBRIC_BUILD_DIR
+export TEMBRIC_TEST_NAME=show-time
+export E2E_DEADLINE=${E2E_DEADLINE:-3600}
+# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
+source "$(cd "$(dirname "$0")/../../tests/e2e/lib" && pwd)/harness.sh"
+# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/main_window.sh
+source "$E2E_LIB/main_window.sh"
+# shellcheck source-path=SCRIPTDIR source=library.sh
+source "$(dirname "$0")/library.sh"
+
+e2e_setup
+
+step "library of $records records"
+bench_library "$records"
+records=$BENCH_RECORDS
+
+step "start Tembric"
+start_tembric
+wait_started 600
+wait_tray_icon 30
+
+declare -a times=()
+first=
+for ((i = 0; i <= runs; i++)); do
+  step "show $i of $runs"
+  watch=$E2E_TMP/shown-$i.txt
+  wine "$PROBE_EXE" wait-tree "$MAIN_CLASS" 2 120 >"$watch" 2>&1 &
+  watcher=$!
+  expect grep -q '^waiting' "$watch" 10 -- "the show watcher running"
+  wait_tray_click_gap
+  t0=$(date +%s.%N)
+  click_tray 1
+  wait_for ended "$watcher" 120 || fail "the main window was not shown with a painted tree within 120s"
+  wait "$watcher" || fail "show not seen: $(cat "$watch")"
+  read -r t1 count < <(awk '$1 == "ready" { print $2, $4 }' "$watch")
+  ms=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", (b - a) * 1000 }')
+  log "shown in $ms ms (tree items: $count)"
+  if [ "$i" -eq 0 ]; then first=$ms; else times+=("$ms"); fi
+  [ "$i" -eq 0 ] && screenshot main-window
+
+  activate_main
+  xdotool key Escape
+  wait_hidden 30
+done
+
+echo
+echo "Tembric main window under Wine, $records records: first show $first ms;" \
+  "later shows ${times[*]} ms; median $(median "${times[@]}") ms"

@@ -1,0 +1,247 @@
+#include "app/MainController.h"
+
+#include <chrono>
+#include <utility>
+
+#include "app/Notices.h"
+#include "app/Trace.h"
+#include "context/Identification.h"
+#include "platform/WindowSystem.h"
+
+namespace tembric::app {
+namespace {
+
+constexpr const char* kGui = "GUI";
+constexpr const char* kBasic = "Basic";
+
+class SystemSteadyClock final : public Clock {
+ public:
+  std::int64_t NowMs() const override {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  }
+};
+
+template <typename T>
+T& OrInert(T* given, T& inert) {
+  return given ? *given : inert;
+}
+
+}  // namespace
+
+Clock& SteadyClock() {
+  static SystemSteadyClock clock;
+  return clock;
+}
+
+std::string TargetTraceLine(const context::TWinDescriptor& target) {
+  return "Target: " + target.FileName + " | " + target.WinTitle;
+}
+
+MainController::MainController(MainControllerDeps deps)
+    : deps_(std::move(deps)),
+      hotkeys_(OrInert<HotkeySeam>(deps_.seams.hotkeys, inertHotkeys_)),
+      keystrokeHook_(OrInert<KeystrokeSeam>(deps_.seams.keystrokes, inertKeystrokes_)),
+      clipboardChain_(OrInert<ClipboardChainSeam>(deps_.seams.clipboardChain, inertClipboard_)),
+      blobFile_(OrInert<BlobFileSeam>(deps_.seams.blobFile, inertBlob_)),
+      tree_(OrInert<RecordTreeSeam>(deps_.seams.recordTree, inertTree_)),
+      settings_(deps_.files, deps_.settingsPath),
+      lifecycle_(deps_.files, deps_.folder, deps_.notices) {}
+
+MainController::~MainController() = default;
+
+void MainController::FormCreate(const std::string& stamp) {
+  auto& view = deps_.view;
+  hotkeys_.Reset();
+
+  view.SetSize(settings_.ReadInteger(kGui, "MainWidth", view.Width()),
+               settings_.ReadInteger(kGui, "MainHeight", view.Height()));
+  view.SetPaneHeight(settings_.ReadInteger(kGui, "PropHeight", view.PaneHeight()));
+
+  // Each check item starts opposite to its setting and the command flips it
+  // back, showing or hiding its bar on the way.
+  mainMenuChecked_ = !settings_.ReadBool(kGui, "ShowMainMenu", true);
+  aShowMainMenu();
+  toolBarChecked_ = !settings_.ReadBool(kGui, "ShowToolBar", true);
+  aShowToolBar();
+
+  lastActivityMs_ = deps_.clock.NowMs();
+  LoadIni();
+
+  keystrokes_ = {};
+  usedKeystrokes_.clear();
+  usedNames_.clear();
+  usedHotKeys_.clear();
+  shuttingDown_ = false;
+  activationHandlersInstalled_ = true;
+
+  keystrokeHook_.ConnectExchange();
+  keystrokeHook_.EnableHook(true);
+  clipboardChain_.Join();
+  blobFile_.CreateIfMissing();
+  view.SetCaption(deps_.caption);
+
+  lifecycle_.FormCreate(stamp);
+  Library().records.First();
+  tree_.InitSysItems();
+  tree_.BuildTree();
+  tree_.AlignAtStart();
+}
+
+void MainController::LoadIni() {
+  LoadedSettings loaded;
+  loaded.translucent = settings_.ReadBool(kBasic, "TranspEnabled", false);
+  loaded.trayIcon = settings_.ReadBool(kBasic, "ShowIcon", true);
+  loaded.opacity = static_cast<std::uint8_t>(settings_.ReadInteger(kBasic, "TranspValue", 255) & 0xFF);
+  loaded.inactiveLimitSeconds = settings_.ReadInteger(kBasic, "InactiveMinutes", 5) * 60;
+  if (!settings_.ReadBool(kBasic, "InactiveCollapse", true)) loaded.inactiveLimitSeconds = 0;
+  loaded_ = loaded;
+
+  deps_.view.SetTranslucency(loaded_.translucent, loaded_.opacity);
+  deps_.view.SetTrayIconShown(loaded_.trayIcon);
+  hotkeys_.RegisterProgramHotkey(1, "Show", "Ctrl+Alt+Z");
+  hotkeys_.RegisterProgramHotkey(2, "New", "Ctrl+Alt+N");
+}
+
+void MainController::WriteLayout() {
+  auto& view = deps_.view;
+  settings_.WriteInteger(kGui, "MainWidth", view.Width());
+  settings_.WriteInteger(kGui, "MainHeight", view.Height());
+  const int pane = view.PaneHeight();
+  settings_.WriteInteger(kGui, "PropHeight", pane < kClosedPaneLimit ? kClosedPaneStored : pane);
+  settings_.WriteBool(kGui, "ShowMainMenu", mainMenuChecked_);
+  settings_.WriteBool(kGui, "ShowToolBar", toolBarChecked_);
+}
+
+void MainController::FormDestroy() {
+  // The first refused write stops the layout writes; it is reported and the
+  // user's records are still saved below.
+  RunHandler(deps_.notices, [this] { WriteLayout(); });
+  RunHandler(deps_.notices, [this] { keystrokeHook_.SwitchHookOff(); });
+  usedKeystrokes_.clear();
+  usedNames_.clear();
+  usedHotKeys_.clear();
+  lifecycle_.FormDestroy();
+  RunHandler(deps_.notices, [this] { clipboardChain_.Leave(); });
+}
+
+void MainController::FormShow() {
+  Trace("FormShow");
+  auto& view = deps_.view;
+  if (view.PaneHeight() < kClosedPaneLimit) view.SetPaneHeight(0);
+  keystrokeHook_.EnableHook(false);
+  view.StopTimer2();
+  view.FocusFilterBox();
+  tree_.FillContextTree();
+}
+
+void MainController::FormHide() {
+  Trace("FormHide");
+  keystrokeHook_.EnableHook(true);
+  deps_.view.StartTimer2();
+}
+
+void MainController::AppActivate() {
+  if (!activationHandlersInstalled_) return;
+  keystrokes_ = {};
+  deps_.view.SetTrayImage(0);
+  keystrokeHook_.EnableHook(false);
+  deps_.view.StopTimer2();
+}
+
+void MainController::AppDeactivate() {
+  if (!activationHandlersInstalled_) return;
+  keystrokeHook_.EnableHook(true);
+  MarkActivity();
+  deps_.view.StartTimer2();
+}
+
+void MainController::ShowMainWindow() {
+  if (!shownBefore_) {
+    deps_.view.CenterOnScreen();
+    shownBefore_ = true;
+  }
+  deps_.view.ShowInFront();
+}
+
+void MainController::CancelKeystroke() {
+  keystrokes_ = {};
+  deps_.view.SetTrayImage(0);
+}
+
+void MainController::MarkActivity() { lastActivityMs_ = deps_.clock.NowMs(); }
+
+int MainController::SecondsSinceActivity() const {
+  return static_cast<int>((deps_.clock.NowMs() - lastActivityMs_) / 1000);
+}
+
+const context::TWinDescriptor& MainController::TargetInfo() const { return deps_.target.TargetInfo(); }
+
+void MainController::Timer2Timer() {
+  const platform::WindowHandle foreground = deps_.windows.ForegroundWindow();
+  if (foreground != deps_.target.TargetInfo().Wnd && keystrokes_.collecting) CancelKeystroke();
+  if (foreground == platform::kNoWindow) return;
+
+  const context::TWinDescriptor before = deps_.target.TargetInfo();
+  deps_.target.Sample(foreground);
+  if (!(deps_.target.TargetInfo() == before)) Trace(TargetTraceLine(deps_.target.TargetInfo()));
+
+  const int seconds = SecondsSinceActivity();
+  deps_.view.ShowSeconds(seconds);
+
+  const int limit = loaded_.inactiveLimitSeconds;
+  if (limit > 0 && seconds > limit && seconds < limit + 2 && !keystrokes_.collecting) {
+    // Stopped around the command, so that its message processing cannot
+    // start another tick inside it.
+    deps_.view.StopTimer2();
+    aCollapseTree();
+    deps_.view.StartTimer2();
+  }
+}
+
+void MainController::TrayIconMouseDown(MouseButton button) {
+  Trace(button == MouseButton::Left ? "Tray: left button"
+                                    : (button == MouseButton::Right ? "Tray: right button" : "Tray: middle button"));
+  deps_.view.StopTimer2();
+  if (button == MouseButton::Left) {
+    ShowMainWindow();
+  } else if (button == MouseButton::Right) {
+    deps_.view.ShowTrayMenu();
+  }
+}
+
+void MainController::Show1Click() { ShowMainWindow(); }
+
+void MainController::FormClose() {
+  Trace("FormClose");
+  deps_.view.HideWindow();
+  if (shuttingDown_) deps_.view.EndApplication();
+}
+
+void MainController::aHide() {
+  Trace("aHide");
+  deps_.view.HideWindow();
+}
+
+void MainController::aShutDown() {
+  shuttingDown_ = true;
+  FormClose();
+}
+
+void MainController::aShowToolBar() {
+  toolBarChecked_ = !toolBarChecked_;
+  deps_.view.SetToolBarChecked(toolBarChecked_);
+  deps_.view.SetToolBarVisible(toolBarChecked_);
+}
+
+void MainController::aShowMainMenu() {
+  mainMenuChecked_ = !mainMenuChecked_;
+  deps_.view.SetMenuBarChecked(mainMenuChecked_);
+  deps_.view.SetMenuBarVisible(mainMenuChecked_);
+}
+
+void MainController::aTableShow() { deps_.view.ShowTableViewer(); }
+
+void MainController::aCollapseTree() { tree_.CollapseTree(); }
+
+}  // namespace tembric::app

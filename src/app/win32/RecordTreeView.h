@@ -1,0 +1,72 @@
+#pragma once
+// The record tree on screen: a SysTreeView32 that displays a TreeModel.
+// Items are inserted lazily (the top level at once, a folder's children
+// when it is first expanded); texts, child buttons and normal images are
+// asked for through callbacks, so they always show the model's state. The
+// model's changes arrive through TreeObserver; the user's focus and
+// expansion changes go back to the model.
+#include <windows.h>
+// Needs the declarations of <windows.h> first.
+#include <commctrl.h>
+
+#include <unordered_map>
+#include <unordered_set>
+
+#include "tree/TreeModel.h"
+
+namespace tembric::app::win32 {
+
+class RecordTreeView final : public tree::TreeObserver {
+ public:
+  explicit RecordTreeView(tree::TreeModel& model);
+  ~RecordTreeView() override;
+  RecordTreeView(const RecordTreeView&) = delete;
+  RecordTreeView& operator=(const RecordTreeView&) = delete;
+
+  // Creates the control with its image lists, still empty.
+  HWND Create(HWND parent, int id);
+  // Shows the model's top level and its focus, then follows the model. Done
+  // after the start-up build, so that building a big library costs one pass
+  // over the top level rather than one control update per record.
+  void Attach();
+  HWND Hwnd() const { return tree_; }
+  // Stops following the model and reporting to it (the window is going).
+  void Detach();
+
+  // The parent's WM_NOTIFY for the control; sets *handled.
+  LRESULT OnNotify(NMHDR* header, bool* handled);
+
+  // ---- TreeObserver ----------------------------------------------------------
+  void NodeAdded(tree::NodeHandle parent, tree::NodeHandle node) override;
+  void NodeRemoving(tree::NodeHandle node) override;
+  void NodeMoved(tree::NodeHandle node, tree::NodeHandle oldParent) override;
+  void ChildrenReordered(tree::NodeHandle parent) override;
+  void NodeChanged(tree::NodeHandle node) override;
+  void ExpansionChanged(tree::NodeHandle node, bool expanded) override;
+  void FocusMoved(tree::NodeHandle oldNode, tree::NodeHandle newNode) override;
+  void SelectionChanged(tree::NodeHandle node, bool selected) override;
+  void Cleared() override;
+
+ private:
+  bool ChildrenShown(tree::NodeHandle parent) const;
+  HTREEITEM ItemOf(tree::NodeHandle node) const;
+  HTREEITEM Insert(tree::NodeHandle node, HTREEITEM parentItem, HTREEITEM after = TVI_LAST);
+  void ShowChildren(tree::NodeHandle parent);
+  // The node's item, inserting its ancestors' children as needed.
+  HTREEITEM EnsureItem(tree::NodeHandle node);
+  void Forget(tree::NodeHandle node);  // the node and its subtree
+  void DeleteItem(tree::NodeHandle node);
+  UINT StateImageMask(tree::NodeHandle node) const;
+  void Repaint();
+  LRESULT CustomDraw(NMTVCUSTOMDRAW* draw);
+
+  tree::TreeModel& model_;
+  HWND tree_ = nullptr;
+  HIMAGELIST normalImages_ = nullptr;
+  HIMAGELIST stateImages_ = nullptr;
+  std::unordered_map<tree::NodeHandle, HTREEITEM> items_;
+  std::unordered_set<tree::NodeHandle> childrenShown_;  // kNoNode: the top level
+  int mirroring_ = 0;                                   // >0 while the control is changed to follow the model
+};
+
+}  // namespace tembric::app::win32

@@ -1,0 +1,219 @@
+# shellcheck shell=bash
+# Helpers for the scenarios that bring up Tembric's main window and drive it
+# as a user does: the tray icon, the close box, Esc, the menu bar, the
+# toolbar. Sourced after harness.sh (and after e2e_setup for the functions
+# that run programs).
+#
+#   make_fixture_library       a small library in $APP (FIXTURE_TOP_LEVEL)
+#   tray_window / wait_tray_icon / click_tray BUTTON
+#   show_from_tray             left click on the tray icon, main window shown
+#   tray_menu_choose first|last  right click, then an item of the tray menu
+#   main_state / state_of KEY  the probe's window-state of TForm1
+#   assert_centred STATE WHAT
+#   tree_top_level             the tree's top-level captions, one a line
+#   activate_main              X focus on the main window (for keys)
+#   menu_choose MENU_INDEX KEYS...  opens a menu of the bar, then keys
+#   click_close_box / click_toolbar_button TEXT
+#   ini_value SECTION KEY      a value of $APP/Tembric.ini
+#   wait_hidden / wait_shown   TForm1 hidden / shown, Tembric alive
+
+readonly MAIN_CLASS=TForm1
+readonly MAIN_CAPTION='Tembric 1.2'
+
+# The top-level captions the fixture library gives, in tree order, with the
+# context folder (whose caption follows the window the user came from)
+# written as "<context> (0)".
+# shellcheck disable=SC2034
+readonly FIXTURE_TOP_LEVEL='*Plugins
+<context> (0)
+Archive
+Mail (3)
+Welcome'
+
+# make_fixture_library: records made with the store tool, as a user's
+# library would hold them: a folder with three records, an empty folder and a
+# top-level record.
+make_fixture_library() {
+  local path out
+  for path in '\Mail\Sign' '\Mail\Home' '\Mail\Draft' '\Welcome'; do
+    out=$(cd "$APP" && wine tembric-db.exe add "$(windows_path "$APP")" "$path" --memo "text of $path" 2>&1) ||
+      fail "tembric-db add $path failed: $out"
+  done
+  out=$(cd "$APP" && wine tembric-db.exe add "$(windows_path "$APP")" '\Archive' --type folder 2>&1) ||
+    fail "tembric-db add \\Archive failed: $out"
+  FIXTURE_RECORDS=$(cd "$APP" && wine tembric-db.exe list "$(windows_path "$APP")" 2>&1 | tr -d '\r') ||
+    fail "tembric-db list failed: $FIXTURE_RECORDS"
+}
+
+require_db_tool() {
+  [ -f "$TEMBRIC_BUILD_DIR/bin/tembric-db.exe" ] ||
+    skip "tembric-db.exe is not built in $TEMBRIC_BUILD_DIR/bin; the scenario needs a library"
+}
+
+# ------------------------------------------------------------------ tray
+
+tray_window() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -n 1; }
+
+tray_shown() {
+  alive "$TEMBRIC_PID" || fail "Tembric ended (waiting for its tray icon)"
+  [ -n "$(tray_window)" ]
+}
+
+wait_tray_icon() {  # SECONDS
+  wait_for tray_shown "$1" || fail "no tray icon (no \"Wine System Tray\" window) within $1s"
+}
+
+# Two clicks on the icon closer together than the double-click time (500 ms
+# by default) make the second one a double click, which is no button press
+# for the program: a click waits until 600 ms have passed since the last.
+TRAY_LAST_CLICK=0
+wait_tray_click_gap() {
+  wait_for e2e_past "$(awk -v t="$TRAY_LAST_CLICK" 'BEGIN { printf "%.3f", t + 0.6 }')" 1
+}
+click_tray() {  # BUTTON (1 left, 3 right)
+  local tray
+  tray=$(tray_window)
+  [ -n "$tray" ] || fail "no tray icon to click"
+  wait_tray_click_gap
+  xdotool mousemove --window "$tray" 10 10 click "$1"
+  TRAY_LAST_CLICK=$(date +%s.%N)
+}
+
+# ----------------------------------------------------------- main window
+
+main_state() { probe window-state "$MAIN_CLASS"; }
+
+# state_of KEY [STATE]: the value of one line of the window state (all of
+# it after the key), from STATE or read now.
+state_of() {
+  local state=${2:-$(main_state)}
+  printf '%s\n' "$state" | awk -v k="$1" '$1 == k { sub(/^[^ ]+ /, ""); print; exit }'
+}
+
+main_visible() {
+  alive "$TEMBRIC_PID" || fail "Tembric ended"
+  [ "$(state_of visible)" = 1 ]
+}
+main_hidden() {
+  alive "$TEMBRIC_PID" || fail "Tembric ended"
+  [ "$(state_of visible)" = 0 ]
+}
+
+wait_shown() {  # SECONDS
+  wait_for main_visible "$1" || fail "the main window was not shown within $1s"
+}
+wait_hidden() {  # SECONDS
+  wait_for main_hidden "$1" || fail "the main window was not hidden within $1s"
+  # Hidden on the X side too: nothing of Tembric stays mapped.
+  wait_for main_unmapped "$1" || fail "the main window is hidden but still mapped on the display"
+}
+main_unmapped() { [ -z "$(x_visible_titled "$MAIN_CAPTION")" ]; }
+
+show_from_tray() {
+  click_tray 1
+  wait_shown 10
+}
+
+# assert_centred STATE WHAT: the window of that window-state output is
+# centred on the screen (to a pixel, for odd differences).
+assert_centred() {
+  local sw sh l t r b dx dy
+  read -r sw sh <<<"$(state_of screen "$1")"
+  read -r l t r b <<<"$(state_of rect "$1")"
+  dx=$((l - (sw - (r - l)) / 2)) dy=$((t - (sh - (b - t)) / 2))
+  if [ "${dx#-}" -gt 1 ] || [ "${dy#-}" -gt 1 ]; then
+    fail "$2: not centred on the ${sw}x${sh} screen: at $l,$t, expected $(((sw - r + l) / 2)),$(((sh - b + t) / 2))"
+  fi
+}
+
+# tree_top_level: the tree's top-level captions, one a line.
+tree_top_level() {
+  local out
+  out=$(probe tree-items "$MAIN_CLASS") || fail "the main window's tree cannot be read: $out"
+  printf '%s\n' "$out" | awk '$1 == "item" && $2 == 0 { sub(/^item [0-9]+ -?[0-9]+ [a-z]+ [a-z-]+ /, ""); print }'
+}
+
+# The captions with the context folder's variable name replaced.
+tree_top_level_normalised() {
+  tree_top_level | awk 'NR == 2 && / \([0-9]+\)$/ { sub(/^.* \(/, "<context> ("); } { print }'
+}
+
+# activate_main: the main window gets the X focus, so that typed keys reach it.
+activate_main() {
+  local w
+  w=$(x_visible_titled "$MAIN_CAPTION" | head -n 1)
+  [ -n "$w" ] || fail "the main window is not mapped"
+  xdotool windowactivate --sync "$w" >/dev/null 2>&1 || xdotool windowfocus --sync "$w"
+}
+
+# menu_choose INDEX KEYS...: clicks the INDEX-th (0-based) item of the menu
+# bar and types KEYS in the opened menu. Menu bars of other processes cannot
+# be read under Wine, so the item is found by position: the first sits at
+# the client area's left edge, just above it; further ones are reached with
+# Right, which opens the next menu with its first item selected.
+menu_choose() {
+  local index=$1 state x y i
+  shift
+  state=$(main_state)
+  [ "$(state_of menu "$state")" = 1 ] || fail "the main window has no menu bar"
+  read -r x y <<<"$(state_of client-origin "$state")"
+  activate_main
+  xdotool mousemove "$((x + 12))" "$((y - 9))" click 1
+  wait_for popup_menu_shown 5 || fail "clicking the menu bar opened no menu"
+  for ((i = 0; i < index; i++)); do xdotool key Right; done
+  [ $# -eq 0 ] || xdotool key "$@"
+}
+
+popup_menu_shown() { tembric_windows | awk -F'\t' '$3 == "#32768" && $4 == "visible"' | grep -q .; }
+
+# tray_menu_choose first|last: opens the tray menu and clicks its first item
+# ("Show") or its last ("Shut down"), a few pixels inside the menu's top or
+# bottom edge.
+tray_menu_choose() {
+  click_tray 3
+  wait_for popup_menu_shown 5 || fail "a right click on the tray icon opened no menu"
+  local rect l t r b
+  rect=$(tembric_windows | awk -F'\t' '$3 == "#32768" && $4 == "visible" { print $5; exit }')
+  IFS=, read -r l t r b <<<"$rect"
+  if [ "$1" = first ]; then
+    xdotool mousemove "$(((l + r) / 2))" "$((t + 10))" click 1
+  else
+    xdotool mousemove "$(((l + r) / 2))" "$((b - 10))" click 1
+  fi
+}
+
+click_close_box() {
+  local xy
+  xy=$(probe close-box "$MAIN_CLASS") || fail "no close box on the main window: $xy"
+  # shellcheck disable=SC2086  # "X Y"
+  xdotool mousemove $xy click 1
+}
+
+# click_toolbar_button TEXT [INDEX]: the button with that caption, or, when
+# no button has a caption, the INDEX-th (0-based) button that is not a
+# separator (buttons may show their picture only).
+click_toolbar_button() {
+  local out xy
+  out=$(probe toolbar "$MAIN_CLASS") || fail "the main window has no toolbar: $out"
+  printf '%s\n' "$out" | head -n 1 | grep -q ' visible ' || fail "the toolbar is hidden"
+  xy=$(printf '%s\n' "$out" | awk -F'\t' -v t="$1" 'NR > 1 && $7 == t { print $6; exit }')
+  if [ -z "$xy" ] && [ $# -ge 2 ]; then
+    xy=$(printf '%s\n' "$out" | awk -F'\t' -v n="$2" 'NR > 1 && $3 == "button" { if (i++ == n) { print $6; exit } }')
+  fi
+  [ -n "$xy" ] || fail "no toolbar button \"$1\": $out"
+  # shellcheck disable=SC2086  # "X Y"
+  xdotool mousemove $xy click 1
+}
+
+# --------------------------------------------------------------- settings
+
+# ini_value SECTION KEY: the value in $APP/Tembric.ini (names without regard
+# to case, as the program reads them); empty when missing.
+ini_value() {
+  tr -d '\r' <"$APP/Tembric.ini" | awk -v s="$1" -v k="$2" '
+    /^\[.*\]$/ { cur = tolower(substr($0, 2, length($0) - 2)); next }
+    cur == tolower(s) && index($0, "=") {
+      key = substr($0, 1, index($0, "=") - 1); gsub(/^ +| +$/, "", key)
+      if (tolower(key) == tolower(k)) { v = substr($0, index($0, "=") + 1); gsub(/^ +| +$/, "", v); print v; exit }
+    }'
+}

@@ -1,0 +1,121 @@
+// The controls inside another process's window: a list of them, and the text
+// of its edit boxes.
+#include <cstdio>
+
+#include "probe.h"
+// after windows.h (probe.h)
+#include <commctrl.h>
+
+namespace probe {
+namespace {
+
+bool IsEdit(HWND hwnd) {
+  const std::string cls = ClassOf(hwnd);
+  return SameText(cls, "Edit") || cls.rfind("RichEdit", 0) == 0 || cls.rfind("RICHEDIT", 0) == 0;
+}
+
+bool IsMultiline(HWND edit) { return (GetWindowLongPtrA(edit, GWL_STYLE) & ES_MULTILINE) != 0; }
+
+}  // namespace
+
+bool SendWithin(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result, DWORD timeout_ms) {
+  DWORD_PTR r = 0;
+  if (!SendMessageTimeoutA(window, msg, wp, lp, SMTO_ABORTIFHUNG, timeout_ms, &r)) return false;
+  if (result != nullptr) *result = static_cast<LRESULT>(r);
+  return true;
+}
+
+std::string ControlText(HWND control) {
+  LRESULT length = 0;
+  if (!SendWithin(control, WM_GETTEXTLENGTH, 0, 0, &length) || length <= 0) return "";
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  LRESULT copied = 0;
+  if (!SendWithin(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &copied)) return "";
+  text.resize(copied < 0 ? 0 : static_cast<std::size_t>(copied));
+  return text;
+}
+
+std::vector<std::string> TabCaptions(HWND tabs) {
+  std::vector<std::string> captions;
+  LRESULT count = 0;
+  if (!SendWithin(tabs, TCM_GETITEMCOUNT, 0, 0, &count)) return captions;
+  constexpr std::size_t kMax = 256;
+  RemoteMemory memory(tabs, sizeof(TCITEMA) + kMax);
+  if (!memory.Ok()) return captions;
+  for (LRESULT i = 0; i < count; ++i) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = static_cast<char*>(memory.At(sizeof item));
+    item.cchTextMax = kMax;
+    const char zero = 0;
+    LRESULT ok = 0;
+    if (!memory.Write(0, &item, sizeof item) || !memory.Write(sizeof item, &zero, 1) ||
+        !SendWithin(tabs, TCM_GETITEMA, static_cast<WPARAM>(i), memory.Param(), &ok) || !ok)
+      break;
+    captions.push_back(memory.ReadText(sizeof item, kMax));
+  }
+  return captions;
+}
+
+// One tab-separated line per control inside the window, in creation order:
+// HWND  CLASS  visible|hidden  L,T,R,B (screen)  TEXT  [details]
+// details: "tabs A|B|C" for a tab control, "items N" for a list view or a
+// tree, "buttons N" for a toolbar.
+int Controls(const Args& args) {
+  std::size_t pos = 0;
+  HWND window = nullptr;
+  if (const int rc = FindOne(args, &pos, &window); rc != kYes) return rc;
+  if (pos != args.size()) return kUsage;
+  for (HWND child : Descendants(window)) {
+    const std::string cls = ClassOf(child);
+    RECT r{};
+    GetWindowRect(child, &r);
+    std::string text = ControlText(child);
+    if (text.size() > 60) text = text.substr(0, 60) + "...";
+    std::string details;
+    LRESULT n = 0;
+    if (SameText(cls, WC_TABCONTROLA)) {
+      details = "tabs ";
+      const auto captions = TabCaptions(child);
+      for (std::size_t i = 0; i < captions.size(); ++i) details += (i ? "|" : "") + captions[i];
+    } else if (SameText(cls, WC_LISTVIEWA) && SendWithin(child, LVM_GETITEMCOUNT, 0, 0, &n)) {
+      details = "items " + std::to_string(n);
+    } else if (SameText(cls, WC_TREEVIEWA) && SendWithin(child, TVM_GETCOUNT, 0, 0, &n)) {
+      details = "items " + std::to_string(n);
+    } else if (SameText(cls, TOOLBARCLASSNAMEA) && SendWithin(child, TB_BUTTONCOUNT, 0, 0, &n)) {
+      details = "buttons " + std::to_string(n);
+    }
+    std::printf("%s\t%s\t%s\t%ld,%ld,%ld,%ld\t%s\t%s\n", Hex(child).c_str(), cls.c_str(),
+                IsWindowVisible(child) ? "visible" : "hidden", r.left, r.top, r.right, r.bottom,
+                Escape(text).c_str(), details.c_str());
+  }
+  return kYes;
+}
+
+// Prints the whole text of the window's first edit box (-multiline: the
+// first multi-line one; -single: the first one-line one), line ends as "\n".
+// Exit 1 when there is no such box.
+int EditText(const Args& args) {
+  std::size_t pos = 0;
+  int want = 0;  // 0 any, 1 multi-line, 2 one-line
+  if (pos < args.size() && args[pos] == "-multiline") want = 1, ++pos;
+  else if (pos < args.size() && args[pos] == "-single") want = 2, ++pos;
+  HWND window = nullptr;
+  if (const int rc = FindOne(args, &pos, &window); rc != kYes) return rc;
+  if (pos != args.size()) return kUsage;
+  for (HWND child : Descendants(window)) {
+    if (!IsEdit(child)) continue;
+    if (want == 1 && !IsMultiline(child)) continue;
+    if (want == 2 && IsMultiline(child)) continue;
+    std::string text;
+    for (char c : ControlText(child))
+      if (c != '\r') text += c;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (!text.empty() && text.back() != '\n') std::fputc('\n', stdout);
+    return kYes;
+  }
+  std::printf("no edit box in %s\n", Hex(window).c_str());
+  return kNo;
+}
+
+}  // namespace probe

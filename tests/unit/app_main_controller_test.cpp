@@ -1,0 +1,492 @@
+// The main window's lifecycle: creation order, the settings it reads and
+// writes, showing and hiding, activation, the sampling tick with the
+// inactivity collapse, the tray icon, closing and shutdown.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/MainController.h"
+#include "app/Trace.h"
+#include "context/Identification.h"
+#include "fakes/FakeAppFiles.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeMainView.h"
+#include "fakes/FakeNotices.h"
+#include "fakes/MemoryFileSystem.h"
+#include "platform/Dde.h"
+#include "platform/VersionInfo.h"
+#include "platform/WindowSystem.h"
+
+namespace tembric::app {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+constexpr const char* kFolder = "C:\\Tembric";
+constexpr const char* kExe = "C:\\Tembric\\Tembric.exe";
+constexpr const char* kIni = "C:\\Tembric\\Tembric.ini";
+constexpr const char* kRecords = "C:\\Tembric\\tembric.db";
+constexpr const char* kStamp = "20260102-030405";
+
+constexpr platform::WindowHandle kEditor = 0x100;
+constexpr platform::WindowHandle kBrowser = 0x200;
+constexpr platform::WindowHandle kOwnWindow = 0x300;
+
+// Top-level windows of two other programs and one of ours.
+class DesktopWindows final : public platform::WindowSystem {
+ public:
+  platform::WindowHandle foreground = kEditor;
+  platform::WindowHandle ForegroundWindow() override { return foreground; }
+  platform::WindowHandle ParentOrOwner(platform::WindowHandle) override { return platform::kNoWindow; }
+  std::string WindowText(platform::WindowHandle window, int) override {
+    if (window == kEditor) return "notes.txt - Notepad";
+    if (window == kBrowser) return "Start page";
+    return "Tembric 1.2";
+  }
+  platform::WindowHandle FindTopLevel(const std::string&, const std::string&) override { return platform::kNoWindow; }
+  platform::WindowHandle FindChild(platform::WindowHandle, const std::string&,
+                                   const std::optional<std::string>&) override {
+    return platform::kNoWindow;
+  }
+  std::string ExecutablePathOf(platform::WindowHandle window) override {
+    if (window == kEditor) return "C:\\Windows\\notepad.exe";
+    if (window == kBrowser) return "C:\\Apps\\viewer.exe";
+    return kExe;
+  }
+};
+
+class NoVersions final : public platform::VersionInfo {
+ public:
+  std::optional<platform::FileVersion> OwnFileVersion() override { return std::nullopt; }
+  std::unique_ptr<Resource> ReadResource(const std::string&) override { return nullptr; }
+};
+
+class NoDde final : public platform::DdeClient {
+ public:
+  std::optional<std::string> RequestText(const std::string&, const std::string&, const std::string&,
+                                         unsigned) override {
+    return std::nullopt;
+  }
+};
+
+class RecordedTrace final : public TraceSink {
+ public:
+  std::vector<std::string> lines;
+  void AddTraceLine(const std::string& line) override { lines.push_back(line); }
+};
+
+// Passes everything on, but refuses to write the settings file.
+class ReadOnlySettingsDisk final : public platform::FileSystem {
+ public:
+  explicit ReadOnlySettingsDisk(platform::FileSystem& inner) : inner_(inner) {}
+  bool refuseIni = false;
+  bool Exists(const std::string& p) override { return inner_.Exists(p); }
+  std::vector<std::uint8_t> ReadAll(const std::string& p) override { return inner_.ReadAll(p); }
+  void WriteAndFlush(const std::string& p, const std::vector<std::uint8_t>& b) override {
+    Check(p);
+    inner_.WriteAndFlush(p, b);
+  }
+  void Replace(const std::string& from, const std::string& to) override {
+    Check(to);
+    inner_.Replace(from, to);
+  }
+  void Rename(const std::string& from, const std::string& to) override { inner_.Rename(from, to); }
+  void Remove(const std::string& p) override { inner_.Remove(p); }
+
+ private:
+  void Check(const std::string& path) {
+    if (refuseIni && path.find(".ini") != std::string::npos) throw platform::FileError(path, "Access is denied");
+  }
+  platform::FileSystem& inner_;
+};
+
+class MainControllerTest : public ::testing::Test {
+ protected:
+  MainControllerTest() { SetTraceSink(&trace); }
+  ~MainControllerTest() override { SetTraceSink(nullptr); }
+
+  void WriteIni(const std::string& text) { disk.Put(kIni, fakes::Text(text)); }
+
+  MainController& Controller() {
+    if (!controller) {
+      controller = std::make_unique<MainController>(MainControllerDeps{
+          .files = files,
+          .folder = kFolder,
+          .settingsPath = kIni,
+          .caption = "Tembric 1.2",
+          .notices = notices,
+          .view = view,
+          .clock = clock,
+          .windows = windows,
+          .target = tracker,
+          .seams = seams.All(),
+      });
+      view.Attach(controller.get());
+    }
+    return *controller;
+  }
+
+  MainController& Created() {
+    Controller().FormCreate(kStamp);
+    events.clear();
+    return *controller;
+  }
+
+  std::int32_t IniInteger(const char* section, const char* key) {
+    return SettingsFile(disk, kIni).ReadInteger(section, key, -1);
+  }
+
+  fakes::MemoryFileSystem disk;
+  ReadOnlySettingsDisk files{disk};
+  fakes::FakeNotices notices;
+  std::vector<std::string> events;
+  fakes::FakeMainView view{events};
+  fakes::FakeMainSeams seams{events};
+  fakes::FakeClock clock;
+  DesktopWindows windows;
+  NoVersions versions;
+  NoDde dde;
+  context::Identifier identifier{windows, versions, dde, kExe};
+  context::TargetTracker tracker{identifier};
+  RecordedTrace trace;
+  std::unique_ptr<MainController> controller;
+};
+
+TEST_F(MainControllerTest, CreationRunsItsStepsInOrder) {
+  Controller().FormCreate(kStamp);
+
+  EXPECT_THAT(events,
+              ElementsAre("Hotkeys.Reset", "SetSize 199x445", "SetPaneHeight 77", "MenuBar shown", "ToolBar shown",
+                          "SetTranslucency", "SetTrayIconShown", "Hotkey 1 Show Ctrl+Alt+Z", "Hotkey 2 New Ctrl+Alt+N",
+                          "Hook.ConnectExchange", "Hook.Enable on", "Clipboard.Join", "Blob.CreateIfMissing",
+                          "SetCaption Tembric 1.2", "Tree.InitSysItems", "Tree.Build", "Tree.AlignAtStart"));
+  EXPECT_NE(controller->Library().records.State(), store::TableState::Inactive);
+  EXPECT_NE(controller->Library().windows.State(), store::TableState::Inactive);
+  EXPECT_FALSE(controller->ShuttingDown());
+  EXPECT_FALSE(view.showing);
+  EXPECT_THAT(notices.shown, IsEmpty());
+}
+
+TEST_F(MainControllerTest, CreationAppliesTheGuiKeys) {
+  WriteIni("[GUI]\r\nMainWidth=250\r\nMainHeight=520\r\nPropHeight=20\r\nShowMainMenu=0\r\nShowToolBar=1\r\n");
+  auto& main = Created();
+
+  EXPECT_EQ(view.width, 250);
+  EXPECT_EQ(view.height, 520);
+  EXPECT_EQ(view.pane, 20);
+  EXPECT_FALSE(view.menuBarVisible);
+  EXPECT_FALSE(view.menuBarChecked);
+  EXPECT_FALSE(main.MainMenuChecked());
+  EXPECT_TRUE(view.toolBarVisible);
+  EXPECT_TRUE(view.toolBarChecked);
+
+  // A pane lower than 30 pixels is closed when the window is first shown.
+  main.ShowMainWindow();
+  EXPECT_EQ(view.pane, 0);
+}
+
+TEST_F(MainControllerTest, ShutdownWritesTheLayoutWithALowPaneAs28) {
+  struct Case {
+    int pane;
+    int stored;
+  };
+  for (const Case c : {Case{0, 28}, Case{29, 28}, Case{30, 30}, Case{120, 120}}) {
+    SCOPED_TRACE(c.pane);
+    controller.reset();
+    disk.Remove(kIni);
+    auto& main = Created();
+    view.width = 260;
+    view.height = 480;
+    view.pane = c.pane;
+    main.aShowToolBar();  // hidden
+
+    main.FormDestroy();
+
+    EXPECT_EQ(IniInteger("GUI", "MainWidth"), 260);
+    EXPECT_EQ(IniInteger("GUI", "MainHeight"), 480);
+    EXPECT_EQ(IniInteger("GUI", "PropHeight"), c.stored);
+    EXPECT_EQ(IniInteger("GUI", "ShowToolBar"), 0);
+    EXPECT_EQ(IniInteger("GUI", "ShowMainMenu"), 1);
+  }
+
+  // The next run starts with the stored layout; the hidden toolbar stays hidden.
+  controller.reset();
+  auto& next = Created();
+  EXPECT_EQ(view.width, 260);
+  EXPECT_FALSE(view.toolBarVisible);
+  EXPECT_FALSE(next.ToolBarChecked());
+}
+
+TEST_F(MainControllerTest, RefusedSettingsWriteAtShutdownStillSavesTheRecords) {
+  auto& main = Created();
+  auto& records = main.Library().records;
+  records.Append();
+  records.Set("ID", 7);
+  records.Set("Category", "");
+  records.Set("Subject", "Greeting");
+  records.Set("FullName", "\\Greeting");
+  records.Set("Type", 0);
+  records.Post();
+  files.refuseIni = true;
+
+  main.FormDestroy();
+
+  ASSERT_EQ(notices.shown.size(), 1u);
+  EXPECT_EQ(notices.shown[0].kind, NoticeKind::Error);
+  EXPECT_EQ(notices.shown[0].text, std::string("Unable to write to ") + kIni);
+  EXPECT_THAT(events, ElementsAre("Hook.SwitchOff", "Clipboard.Leave"));
+  ASSERT_TRUE(disk.Exists(kRecords));
+  store::DataTable saved(store::RecordsSchema());
+  saved.Load(*disk.Get(kRecords));
+  EXPECT_EQ(saved.RecordCount(), 1u);
+}
+
+TEST_F(MainControllerTest, LoadIniReadsTheBasicSettings) {
+  struct Case {
+    std::string basic;
+    bool translucent;
+    int opacity;
+    int limit;
+  };
+  const Case cases[] = {
+      {"", false, 255, 300},
+      {"TranspEnabled=1\r\nTranspValue=0x80\r\n", true, 128, 300},
+      {"TranspEnabled=1\r\nTranspValue=300\r\n", true, 44, 300},
+      {"TranspEnabled=1\r\nTranspValue=abc\r\n", true, 255, 300},
+      {"TranspEnabled=0\r\nTranspValue=128\r\n", false, 128, 300},
+      {"InactiveMinutes=2\r\nInactiveCollapse=1\r\n", false, 255, 120},
+      {"InactiveMinutes=2\r\nInactiveCollapse=0\r\n", false, 255, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.basic);
+    WriteIni("[Basic]\r\n" + c.basic);
+    auto& main = Controller();
+    main.LoadIni();
+    EXPECT_EQ(view.translucent, c.translucent);
+    EXPECT_EQ(view.opacity, c.opacity);
+    EXPECT_EQ(main.InactiveLimit(), c.limit);
+    EXPECT_TRUE(view.trayShown);
+  }
+
+  WriteIni("[Basic]\r\nShowIcon=0\r\n");
+  Controller().LoadIni();
+  EXPECT_FALSE(view.trayShown);
+  WriteIni("[Basic]\r\nShowIcon=false\r\n");  // not a number: the default
+  Controller().LoadIni();
+  EXPECT_TRUE(view.trayShown);
+
+  // The program's hotkeys are registered again each time, from their keys.
+  events.clear();
+  WriteIni("[Hot keys]\r\nShow=Ctrl+Shift+Q\r\n");
+  Controller().LoadIni();
+  EXPECT_THAT(events, ElementsAre("SetTranslucency", "SetTrayIconShown", "Hotkey 1 Show Ctrl+Alt+Z",
+                                  "Hotkey 2 New Ctrl+Alt+N"));
+}
+
+// Ticks at `seconds` after the last deactivation; true when the tree collapsed.
+class InactivityTest : public MainControllerTest {
+ protected:
+  bool TickAt(std::int64_t ms) {
+    clock.now = deactivatedAt + ms;
+    const int before = seams.collapses;
+    controller->Timer2Timer();
+    return seams.collapses > before;
+  }
+  void Start(const std::string& basic) {
+    WriteIni("[Basic]\r\n" + basic);
+    Created();
+    controller->AppDeactivate();
+    deactivatedAt = clock.now;
+  }
+  std::int64_t deactivatedAt = 0;
+};
+
+TEST_F(InactivityTest, CollapsesDuringTheSecondAfterTheLimitOnly) {
+  Start("InactiveMinutes=1\r\n");
+
+  EXPECT_FALSE(TickAt(59'800));
+  EXPECT_FALSE(TickAt(60'000));
+  EXPECT_FALSE(TickAt(60'999));
+  events.clear();
+  EXPECT_TRUE(TickAt(61'000));
+  EXPECT_THAT(events, ElementsAre("StopTimer2", "Tree.Collapse", "StartTimer2"));
+  EXPECT_TRUE(TickAt(61'999));
+  EXPECT_FALSE(TickAt(62'000));
+  EXPECT_FALSE(TickAt(122'000));
+  EXPECT_EQ(view.secondsShown.back(), 122);
+  EXPECT_TRUE(view.timer2Running);
+}
+
+TEST_F(InactivityTest, NoCollapseWhileCollectingOrWhenSwitchedOff) {
+  Start("InactiveMinutes=1\r\n");
+  TickAt(0);  // the target is now the editor, which stays in front
+  controller->Keystrokes().collecting = true;
+  EXPECT_FALSE(TickAt(61'000));
+  EXPECT_TRUE(controller->Keystrokes().collecting);
+
+  controller.reset();
+  Start("InactiveMinutes=1\r\nInactiveCollapse=0\r\n");
+  for (std::int64_t ms = 0; ms < 200'000; ms += 200) ASSERT_FALSE(TickAt(ms));
+
+  // A new deactivation starts a new period.
+  controller.reset();
+  Start("InactiveMinutes=1\r\n");
+  clock.now = deactivatedAt + 30'000;
+  controller->AppDeactivate();
+  deactivatedAt = clock.now;
+  EXPECT_FALSE(TickAt(31'000));
+  EXPECT_TRUE(TickAt(61'500));
+}
+
+TEST_F(MainControllerTest, TickIdentifiesTheTargetAndKeepsItOnOurOwnWindow) {
+  auto& main = Created();
+  main.Timer2Timer();
+  EXPECT_EQ(main.TargetInfo().Wnd, kEditor);
+  EXPECT_EQ(main.TargetInfo().WinTitle, "notes.txt - Notepad");
+  ASSERT_EQ(trace.lines.size(), 1u);
+  EXPECT_EQ(trace.lines[0], TargetTraceLine(main.TargetInfo()));
+  EXPECT_THAT(trace.lines[0], HasSubstr("| notes.txt - Notepad"));
+
+  main.Timer2Timer();  // unchanged: no new line
+  windows.foreground = kOwnWindow;
+  main.Timer2Timer();
+  EXPECT_EQ(main.TargetInfo().Wnd, kEditor);
+  EXPECT_EQ(trace.lines.size(), 1u);
+
+  windows.foreground = kBrowser;
+  main.Timer2Timer();
+  EXPECT_EQ(main.TargetInfo().Wnd, kBrowser);
+  EXPECT_EQ(trace.lines.size(), 2u);
+}
+
+TEST_F(MainControllerTest, ForegroundChangeCancelsAKeystrokeBeingTyped) {
+  auto& main = Created();
+  main.Timer2Timer();  // target: the editor
+  main.Keystrokes() = {.collecting = true, .buffer = "sig"};
+  view.trayImage = 1;
+
+  main.Timer2Timer();  // still the editor
+  EXPECT_TRUE(main.Keystrokes().collecting);
+
+  windows.foreground = kBrowser;
+  main.Timer2Timer();
+  EXPECT_FALSE(main.Keystrokes().collecting);
+  EXPECT_THAT(main.Keystrokes().buffer, IsEmpty());
+  EXPECT_EQ(view.trayImage, 0);
+
+  // No foreground window: cancelled too, and the tick ends before anything else.
+  main.Keystrokes() = {.collecting = true, .buffer = "x"};
+  windows.foreground = platform::kNoWindow;
+  view.secondsShown.clear();
+  main.Timer2Timer();
+  EXPECT_FALSE(main.Keystrokes().collecting);
+  EXPECT_THAT(view.secondsShown, IsEmpty());
+  EXPECT_EQ(main.TargetInfo().Wnd, kBrowser);
+}
+
+TEST_F(MainControllerTest, ShowHideAndActivationSwitchTheTimerAndTheHook) {
+  auto& main = Created();
+  view.timer2Running = true;
+  seams.hookOn = true;
+
+  main.ShowMainWindow();
+  EXPECT_THAT(events, ElementsAre("CenterOnScreen", "ShowInFront", "Hook.Enable off", "StopTimer2", "FocusFilterBox",
+                                  "Tree.FillContext"));
+  EXPECT_TRUE(view.showing);
+
+  main.AppDeactivate();  // another program in front; our window stays shown
+  EXPECT_TRUE(seams.hookOn);
+  EXPECT_TRUE(view.timer2Running);
+  EXPECT_TRUE(view.showing);
+  EXPECT_EQ(main.LastActivityTime(), clock.now);
+
+  main.Keystrokes() = {.collecting = true, .buffer = "ab"};
+  view.trayImage = 1;
+  main.AppActivate();
+  EXPECT_FALSE(seams.hookOn);
+  EXPECT_FALSE(view.timer2Running);
+  EXPECT_FALSE(main.Keystrokes().collecting);
+  EXPECT_THAT(main.Keystrokes().buffer, IsEmpty());
+  EXPECT_EQ(view.trayImage, 0);
+
+  main.aHide();
+  EXPECT_FALSE(view.showing);
+  EXPECT_TRUE(seams.hookOn);
+  EXPECT_TRUE(view.timer2Running);
+
+  // Later shows keep the place the window was left at.
+  main.Show1Click();
+  EXPECT_TRUE(view.showing);
+  EXPECT_EQ(view.centred, 1);
+}
+
+TEST_F(MainControllerTest, TrayButtonsStopTheTimerLeftShowsRightOpensTheMenu) {
+  auto& main = Created();
+  view.timer2Running = true;
+
+  main.TrayIconMouseDown(MouseButton::Right);
+  EXPECT_THAT(events, ElementsAre("StopTimer2", "ShowTrayMenu"));
+  EXPECT_FALSE(view.showing);
+
+  main.TrayIconMouseDown(MouseButton::Left);
+  EXPECT_TRUE(view.showing);
+  EXPECT_EQ(view.centred, 1);
+}
+
+TEST_F(MainControllerTest, CloseHidesUntilShutDown) {
+  auto& main = Created();
+  main.ShowMainWindow();
+
+  main.FormClose();
+  EXPECT_FALSE(view.showing);
+  EXPECT_FALSE(view.ended);
+
+  main.ShowMainWindow();
+  main.aShutDown();
+  EXPECT_TRUE(main.ShuttingDown());
+  EXPECT_FALSE(view.showing);
+  EXPECT_TRUE(view.ended);
+}
+
+TEST_F(MainControllerTest, ViewCommandsFlipTheirCheckAndTheirBar) {
+  auto& main = Created();
+  main.aShowToolBar();
+  EXPECT_FALSE(view.toolBarVisible);
+  EXPECT_FALSE(view.toolBarChecked);
+  EXPECT_TRUE(view.menuBarVisible);
+  main.aShowMainMenu();
+  EXPECT_FALSE(view.menuBarVisible);
+  EXPECT_FALSE(main.MainMenuChecked());
+  main.aShowToolBar();
+  main.aShowMainMenu();
+  EXPECT_TRUE(view.toolBarVisible && view.toolBarChecked && view.menuBarVisible && view.menuBarChecked);
+}
+
+TEST(Trace, LinesBeforeTheLogExistsAreHandedToIt) {
+  SetTraceSink(nullptr);
+  Trace("Target: Notepad | a");
+  Trace("DoHotKey: Found");
+  RecordedTrace log;
+  SetTraceSink(&log);
+  Trace("third");
+  SetTraceSink(nullptr);
+  EXPECT_THAT(log.lines, ElementsAre("Target: Notepad | a", "DoHotKey: Found", "third"));
+  EXPECT_THAT(PendingTraceLines(), IsEmpty());
+
+  for (std::size_t i = 0; i < kMaxPendingTraceLines + 5; ++i) Trace(std::to_string(i));
+  const auto pending = PendingTraceLines();
+  ASSERT_EQ(pending.size(), kMaxPendingTraceLines);
+  EXPECT_EQ(pending.front(), "5");
+  SetTraceSink(&log);  // drains
+  SetTraceSink(nullptr);
+}
+
+}  // namespace
+}  // namespace tembric::app
