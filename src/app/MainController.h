@@ -108,6 +108,9 @@ class MainController {
   void aShowMainMenu();
   void aTableShow();
   void aCollapseTree();
+  void aNewRecord();
+  // The paste action in window mode on the current record.
+  void PasteCurrent();
 
   // ---- State ------------------------------------------------------------------------
   SettingsFile& Settings() { return settings_; }
@@ -147,6 +150,10 @@ class MainController {
   ClipboardChainSeam& clipboardChain_;
   BlobFileSeam& blobFile_;
   RecordTreeSeam& tree_;
+  InertPaste inertPaste_;
+  InertNewRecord inertNewRecord_;
+  PasteSeam& paste_;
+  NewRecordSeam& newRecord_;
 
   SettingsFile settings_;
   MainLifecycle lifecycle_;

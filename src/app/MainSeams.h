@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/Trace.h"
 #include "tree/BuildTree.h"
 
 namespace tembric::app {
@@ -66,6 +67,21 @@ class RecordTreeSeam {
   virtual void FillContextTree() = 0;
 };
 
+// The paste action in window mode (the main window is hidden first), on the
+// records table's current row, whose FullName is given.
+class PasteSeam {
+ public:
+  virtual ~PasteSeam() = default;
+  virtual void PasteInWindowMode(std::string_view fullName) = 0;
+};
+
+// "New": the record dialog for a new record.
+class NewRecordSeam {
+ public:
+  virtual ~NewRecordSeam() = default;
+  virtual void NewRecord() = 0;
+};
+
 class InertHotkeys final : public HotkeySeam {
  public:
   void Reset() override {}
@@ -100,6 +116,17 @@ class InertRecordTree final : public RecordTreeSeam {
   void FillContextTree() override {}
 };
 
+// Pastes nothing; names the record in the debug log.
+class InertPaste final : public PasteSeam {
+ public:
+  void PasteInWindowMode(std::string_view fullName) override { Trace("Paste: " + std::string(fullName)); }
+};
+
+class InertNewRecord final : public NewRecordSeam {
+ public:
+  void NewRecord() override {}
+};
+
 // The features a main window calls, all inert unless replaced.
 struct MainSeams {
   HotkeySeam* hotkeys = nullptr;
@@ -107,6 +134,8 @@ struct MainSeams {
   ClipboardChainSeam* clipboardChain = nullptr;
   BlobFileSeam* blobFile = nullptr;
   RecordTreeSeam* recordTree = nullptr;
+  PasteSeam* paste = nullptr;
+  NewRecordSeam* newRecord = nullptr;
 };
 
 }  // namespace tembric::app

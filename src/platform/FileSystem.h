@@ -4,6 +4,8 @@
 // ANSI code page on Windows and plain bytes elsewhere.
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,6 +23,22 @@ class FileError : public std::runtime_error {
  private:
   std::string path_;
   std::string reason_;
+};
+
+// A file held open for reading and writing with no sharing: while it is
+// open, no other handle of this or any other process may be open on it.
+// Destroying it closes the file.
+class ExclusiveFile {
+ public:
+  virtual ~ExclusiveFile() = default;
+  // The current length in bytes. Throws FileError.
+  virtual std::uint64_t Size() = 0;
+  // Writes `bytes` at the end of the file. Throws FileError, possibly after
+  // part of the bytes were written.
+  virtual void Append(std::span<const std::uint8_t> bytes) = 0;
+  // Reads into `into` from `offset`; returns how many bytes were read, fewer
+  // than asked only at the end of the file. Throws FileError.
+  virtual std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) = 0;
 };
 
 class FileSystem {
@@ -45,6 +63,13 @@ class FileSystem {
 
   // Removes `path` if it exists; failures are ignored.
   virtual void Remove(const std::string& path) = 0;
+
+  // Opens the existing file `path` for reading and writing without sharing.
+  // Throws FileError when it does not exist, another handle holds it open or
+  // the system refuses. File systems without exclusive opens refuse always.
+  virtual std::unique_ptr<ExclusiveFile> OpenExclusive(const std::string& path) {
+    throw FileError(path, "exclusive opens are not supported here");
+  }
 };
 
 // Writes `bytes` to a temporary file beside `path`, flushes it, then replaces

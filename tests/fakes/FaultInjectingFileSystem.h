@@ -4,6 +4,7 @@
 // the files.
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ namespace tembric::fakes {
 
 class FaultInjectingFileSystem : public platform::FileSystem {
  public:
-  enum class Op { Exists, ReadAll, WriteAndFlush, Replace, Rename, Remove };
+  enum class Op { Exists, ReadAll, WriteAndFlush, Replace, Rename, Remove, OpenExclusive };
 
   explicit FaultInjectingFileSystem(platform::FileSystem& inner) : inner_(inner) {}
 
@@ -47,6 +48,10 @@ class FaultInjectingFileSystem : public platform::FileSystem {
     Enter(Op::Remove, path);
     inner_.Remove(path);
   }
+  std::unique_ptr<platform::ExclusiveFile> OpenExclusive(const std::string& path) override {
+    Enter(Op::OpenExclusive, path);
+    return inner_.OpenExclusive(path);
+  }
 
  private:
   static const char* Name(Op op) {
@@ -63,6 +68,8 @@ class FaultInjectingFileSystem : public platform::FileSystem {
         return "Rename";
       case Op::Remove:
         return "Remove";
+      case Op::OpenExclusive:
+        return "OpenExclusive";
     }
     return "?";
   }

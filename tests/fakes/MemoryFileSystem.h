@@ -3,8 +3,11 @@
 // Replace swaps a file in whole, Rename refuses an existing target, and a
 // file appears only once WriteAndFlush has returned.
 
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,8 +56,45 @@ class MemoryFileSystem : public platform::FileSystem {
 
   void Remove(const std::string& path) override { files_.erase(path); }
 
+  // Refused while another exclusive open of the same path is alive. The
+  // handle must not outlive the file system.
+  std::unique_ptr<platform::ExclusiveFile> OpenExclusive(const std::string& path) override {
+    if (files_.count(path) == 0) throw platform::FileError(path, "no such file");
+    if (!open_.insert(path).second) throw platform::FileError(path, "in use by another handle");
+    return std::make_unique<OpenFile>(*this, path);
+  }
+  // How many exclusive opens are alive now.
+  std::size_t OpenCount() const { return open_.size(); }
+
  private:
+  class OpenFile final : public platform::ExclusiveFile {
+   public:
+    OpenFile(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+    ~OpenFile() override { fs_.open_.erase(path_); }
+    std::uint64_t Size() override { return Data().size(); }
+    void Append(std::span<const std::uint8_t> bytes) override {
+      Data().insert(Data().end(), bytes.begin(), bytes.end());
+    }
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
+      const Bytes& bytes = Data();
+      if (offset >= bytes.size()) return 0;
+      const std::size_t n = std::min<std::size_t>(into.size(), bytes.size() - offset);
+      std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), n, into.begin());
+      return n;
+    }
+
+   private:
+    Bytes& Data() {
+      const auto it = fs_.files_.find(path_);
+      if (it == fs_.files_.end()) throw platform::FileError(path_, "the file is gone");
+      return it->second;
+    }
+    MemoryFileSystem& fs_;
+    std::string path_;
+  };
+
   std::map<std::string, Bytes> files_;
+  std::set<std::string> open_;
 };
 
 }  // namespace tembric::fakes

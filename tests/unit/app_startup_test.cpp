@@ -80,6 +80,8 @@ struct Refusal {
   const char* iniText;  // nullptr: no settings file at all
   bool unreadable;
 };
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const Refusal& refusal, std::ostream* os) { *os << refusal.name; }
 
 class StartupRefusal : public ::testing::TestWithParam<Refusal> {};
 

@@ -51,7 +51,8 @@ MainForm::MainForm(MainFormArgs args)
           .seams = {.hotkeys = &hotkeys_, .recordTree = &tree_},
       }),
       tree_(model_, controller_.Library().records, *this, hotkeys_),
-      treeView_(model_) {}
+      treeView_(model_),
+      filter_(model_, tree_.Sync(), filterKeys_, controller_) {}
 
 MainForm::~MainForm() {
   if (Hwnd()) DestroyWindow(Hwnd());
@@ -269,6 +270,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
       StopTimer2();
       treeView_.Detach();
+      filterKeys_.Unbind();
       controller_.FormDestroy();
       tray_.SetShown(false);
       PostQuitMessage(0);
@@ -309,6 +311,10 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       });
       return 0;
     case WM_COMMAND:
+      if (lp != 0 && reinterpret_cast<HWND>(lp) == edit1_ && HIWORD(wp) == EN_CHANGE) {
+        RunGuarded([this] { filter_.Box().Edit1Change(); });
+        return 0;
+      }
       if (lp == 0 || reinterpret_cast<HWND>(lp) == toolBar_) {
         RunCommand(LOWORD(wp));
         return 0;
@@ -317,6 +323,12 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lp);
       if (header->hwndFrom == treeView_.Hwnd()) {
+        if (header->code == NM_DBLCLK) {
+          // Opened or closed here: the control must not toggle it again.
+          bool toggledOrPasted = false;
+          RunGuarded([&] { toggledOrPasted = filter_.Box().TreeDblClick(); });
+          return toggledOrPasted ? TRUE : FALSE;
+        }
         bool handled = false;
         LRESULT result = 0;
         RunGuarded([&] { result = treeView_.OnNotify(header, &handled); });

@@ -9,8 +9,10 @@
 #include <string>
 
 #include "app/MainController.h"
+#include "app/MainFilter.h"
 #include "app/MainTree.h"
 #include "app/MainView.h"
+#include "app/win32/FilterKeys.h"
 #include "app/win32/RecordTreeView.h"
 #include "app/win32/Splitter.h"
 #include "app/win32/TrayIcon.h"
@@ -113,6 +115,8 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   MainController controller_;
   MainTree tree_;
   RecordTreeView treeView_;
+  FilterKeys filterKeys_;
+  MainFilter filter_;
   Splitter splitter_;
   TrayIcon tray_;
   TablesForm* tables_ = nullptr;

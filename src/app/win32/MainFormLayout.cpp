@@ -58,6 +58,7 @@ void MainForm::CreateControls() {
   eInfo_ = CreateEdit({.parent = Hwnd(), .id = kInfoId, .readOnly = true});
   memo1_ = CreateEdit({.parent = Hwnd(), .id = kMemoId, .readOnly = true, .multiLine = true, .verticalScroll = true});
   edit1_ = CreateEdit({.parent = Hwnd(), .id = kEdit1Id});
+  filterKeys_.Bind(edit1_, treeView_.Hwnd(), &filter_.Box());
   tray_.Bind(Hwnd(), "Tembric");
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 }

@@ -1,5 +1,6 @@
 // Files on POSIX systems (the native build of the tools and tests).
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +39,52 @@ class Fd {
 
  private:
   int fd_;
+};
+
+// Exclusive through an advisory lock on the open file: every exclusive open,
+// in this process or another, takes it, so a second one is refused while the
+// first is held. Plain opens elsewhere are not kept out, as POSIX has no
+// sharing modes.
+class PosixExclusiveFile final : public ExclusiveFile {
+ public:
+  PosixExclusiveFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+
+  std::uint64_t Size() override {
+    struct stat st {};
+    if (::fstat(fd_.get(), &st) != 0) throw FileError(path_, ErrnoText(errno));
+    return static_cast<std::uint64_t>(st.st_size);
+  }
+
+  void Append(std::span<const std::uint8_t> bytes) override {
+    if (::lseek(fd_.get(), 0, SEEK_END) < 0) throw FileError(path_, ErrnoText(errno));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(fd_.get(), bytes.data() + done, bytes.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        throw FileError(path_, ErrnoText(errno));
+      }
+      done += static_cast<std::size_t>(n);
+    }
+  }
+
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
+    std::size_t done = 0;
+    while (done < into.size()) {
+      const ssize_t n = ::pread(fd_.get(), into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        throw FileError(path_, ErrnoText(errno));
+      }
+      if (n == 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    return done;
+  }
+
+ private:
+  std::string path_;
+  Fd fd_;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -96,6 +143,18 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void Remove(const std::string& path) override { ::unlink(path.c_str()); }
+
+  std::unique_ptr<ExclusiveFile> OpenExclusive(const std::string& path) override {
+    const int raw = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (raw < 0) throw FileError(path, ErrnoText(errno));
+    auto file = std::make_unique<PosixExclusiveFile>(path, raw);
+    if (::flock(raw, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EWOULDBLOCK)
+        throw FileError(path, "The process cannot access the file because it is being used by another process");
+      throw FileError(path, ErrnoText(errno));
+    }
+    return file;
+  }
 
  private:
   // Makes the rename itself durable.

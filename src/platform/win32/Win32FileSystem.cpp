@@ -23,6 +23,51 @@ std::string LastErrorText(DWORD err) {
   return result;
 }
 
+class Win32ExclusiveFile final : public ExclusiveFile {
+ public:
+  Win32ExclusiveFile(std::string path, HANDLE handle) : path_(std::move(path)), file_(handle) {}
+
+  std::uint64_t Size() override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file_.get(), &size)) throw FileError(path_, LastErrorText(GetLastError()));
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
+
+  void Append(std::span<const std::uint8_t> bytes) override {
+    LARGE_INTEGER zero{};
+    if (!SetFilePointerEx(file_.get(), zero, nullptr, FILE_END)) throw FileError(path_, LastErrorText(GetLastError()));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+      DWORD written = 0;
+      if (!WriteFile(file_.get(), bytes.data() + done, chunk, &written, nullptr))
+        throw FileError(path_, LastErrorText(GetLastError()));
+      if (written == 0) throw FileError(path_, "nothing was written");
+      done += written;
+    }
+  }
+
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) override {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN)) throw FileError(path_, LastErrorText(GetLastError()));
+    std::size_t done = 0;
+    while (done < into.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(into.size() - done, 1u << 30));
+      DWORD got = 0;
+      if (!ReadFile(file_.get(), into.data() + done, chunk, &got, nullptr))
+        throw FileError(path_, LastErrorText(GetLastError()));
+      if (got == 0) break;
+      done += got;
+    }
+    return done;
+  }
+
+ private:
+  std::string path_;
+  win32::FileHandle file_;
+};
+
 class Win32FileSystem final : public FileSystem {
  public:
   bool Exists(const std::string& path) override {
@@ -76,6 +121,13 @@ class Win32FileSystem final : public FileSystem {
   }
 
   void Remove(const std::string& path) override { DeleteFileA(path.c_str()); }
+
+  std::unique_ptr<ExclusiveFile> OpenExclusive(const std::string& path) override {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw FileError(path, LastErrorText(GetLastError()));
+    return std::make_unique<Win32ExclusiveFile>(path, file);
+  }
 };
 
 }  // namespace

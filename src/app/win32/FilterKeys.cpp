@@ -1,0 +1,122 @@
+#include "app/win32/FilterKeys.h"
+
+// Needs the declarations of <windows.h> first.
+#include <commctrl.h>
+
+#include "app/win32/MessageBoxes.h"
+
+namespace tembric::app::win32 {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x46494C54;  // "FILT"
+
+tree::ShiftState CurrentShiftState() {
+  return {.shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0,
+          .ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0,
+          .alt = (GetKeyState(VK_MENU) & 0x8000) != 0};
+}
+
+}  // namespace
+
+FilterKeys::~FilterKeys() { Unbind(); }
+
+void FilterKeys::Bind(HWND edit1, HWND tree, tree::FilterBox* box) {
+  Unbind();
+  edit1_ = edit1;
+  tree_ = tree;
+  box_ = box;
+  SetWindowSubclass(edit1_, &EditProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(tree_, &TreeProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void FilterKeys::Unbind() {
+  if (edit1_ && IsWindow(edit1_)) RemoveWindowSubclass(edit1_, &EditProc, kSubclassId);
+  if (tree_ && IsWindow(tree_)) RemoveWindowSubclass(tree_, &TreeProc, kSubclassId);
+  edit1_ = tree_ = nullptr;
+  box_ = nullptr;
+}
+
+std::string FilterKeys::FilterText() const {
+  const int length = GetWindowTextLengthA(edit1_);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextA(edit1_, text.data(), length + 1)));
+  return text;
+}
+
+void FilterKeys::SetFilterTextSelected(const std::string& text) {
+  SetWindowTextA(edit1_,
+                 text.c_str());  // EN_CHANGE: the window runs Edit1Change
+  SendMessageA(edit1_, EM_SETSEL, 0, -1);
+}
+
+void FilterKeys::RedeliverKey(int key) {
+  SendMessageA(edit1_, WM_KEYDOWN, static_cast<WPARAM>(key), keyData_);
+  forwardChar_ = true;
+}
+
+bool FilterKeys::KeyDown(WPARAM wp) {
+  if (!box_) return false;
+  int key = static_cast<int>(wp);
+  RunGuarded([&] { box_->Edit1KeyDown(key, CurrentShiftState()); });
+  return key == 0;
+}
+
+LRESULT FilterKeys::OnEdit(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_KEYDOWN:
+      keyData_ = lp;
+      if (KeyDown(wp)) return 0;
+      break;
+    case WM_CHAR:
+      if (box_) {
+        char ch = static_cast<char>(wp);
+        box_->Edit1KeyPress(ch);
+        if (ch == 0) return 0;
+      }
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &EditProc, kSubclassId);
+      edit1_ = nullptr;
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT FilterKeys::OnTree(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_KEYDOWN:
+      keyData_ = lp;
+      forwardChar_ = false;
+      if (KeyDown(wp)) return 0;
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      // The input focus first, so that the focus move the click makes is
+      // one made in the tree (its name goes into the box).
+      if (GetFocus() != hwnd) SetFocus(hwnd);
+      break;
+    case WM_CHAR:
+      // The character of a key handed on to the box.
+      if (forwardChar_ && edit1_) {
+        forwardChar_ = false;
+        SendMessageA(edit1_, WM_CHAR, wp, lp);
+        return 0;
+      }
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &TreeProc, kSubclassId);
+      tree_ = nullptr;
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK FilterKeys::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+  return reinterpret_cast<FilterKeys*>(self)->OnEdit(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK FilterKeys::TreeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+  return reinterpret_cast<FilterKeys*>(self)->OnTree(hwnd, msg, wp, lp);
+}
+
+}  // namespace tembric::app::win32
