@@ -1,0 +1,279 @@
+#include "paste/PasteAction.h"
+
+#include <algorithm>
+#include <cctype>
+#include <exception>
+
+#include "platform/FileSystem.h"
+#include "plugins/PluginCalls.h"
+#include "store/ClipboardSnapshot.h"
+#include "store/DataTable.h"
+
+namespace tembric::paste {
+namespace {
+
+using platform::VirtualKey;
+
+class ContentError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Closes the clipboard on every path out of a step.
+class OpenedClipboard {
+ public:
+  explicit OpenedClipboard(platform::Clipboard& clipboard) : clipboard_(clipboard) {}
+  ~OpenedClipboard() { clipboard_.Close(); }
+  OpenedClipboard(const OpenedClipboard&) = delete;
+  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+
+ private:
+  platform::Clipboard& clipboard_;
+};
+
+std::string TextOf(const platform::ClipData& data) {
+  if (data.kind != platform::ClipData::Kind::Memory) return {};
+  auto end = std::find(data.bytes.begin(), data.bytes.end(), std::uint8_t{0});
+  return std::string(data.bytes.begin(), end);
+}
+
+// The keys whose being held delays Ctrl+V: digits, letters, Ctrl and Alt.
+bool AnyPasteKeyDown(platform::Input& input) {
+  for (VirtualKey key = '0'; key <= '9'; ++key)
+    if (input.IsKeyDown(key)) return true;
+  for (VirtualKey key = 'A'; key <= 'Z'; ++key)
+    if (input.IsKeyDown(key)) return true;
+  return input.IsKeyDown(platform::vk::kControl) || input.IsKeyDown(platform::vk::kMenu);
+}
+
+std::optional<std::uint32_t> ParseHex(const std::string& text) {
+  if (text.empty() || text.size() > 8) return std::nullopt;
+  std::uint32_t value = 0;
+  for (char c : text) {
+    int digit;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else
+      return std::nullopt;
+    value = value * 16 + static_cast<std::uint32_t>(digit);
+  }
+  return value;
+}
+
+}  // namespace
+
+PasteRecord RecordFromRow(const store::DataTable& records) {
+  PasteRecord record;
+  record.type = records.AsInteger("Type");
+  record.memo = records.AsString("Memo");
+  if (!records.IsNull("FileName")) record.fileName = records.AsString("FileName");
+  record.extent = store::CurrentExtent(records);
+  record.blob = records.AsBytes("Blob");
+  return record;
+}
+
+std::string TextFileLines(std::span<const std::uint8_t> bytes) {
+  std::string out;
+  std::string line;
+  bool inLine = false;
+  for (std::size_t i = 0; i < bytes.size() && bytes[i] != 0; ++i) {
+    const char c = static_cast<char>(bytes[i]);
+    if (c == '\r' || c == '\n') {
+      out += line + "\r\n";
+      line.clear();
+      inLine = false;
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    } else {
+      line += c;
+      inLine = true;
+    }
+  }
+  if (inLine) out += line + "\r\n";
+  return out;
+}
+
+std::optional<ImageFormat> ImageFormatOfName(const std::string& fileName) {
+  const std::size_t slash = fileName.find_last_of("\\/");
+  const std::size_t dot = fileName.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::nullopt;
+  std::string ext = fileName.substr(dot);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (ext == ".jpg" || ext == ".jpeg") return ImageFormat::Jpeg;
+  if (ext == ".bmp") return ImageFormat::Bmp;
+  return std::nullopt;
+}
+
+bool PasteAction::OpenClipboard() {
+  const std::int64_t deadline = s_.input.NowMs() + kClipboardOpenLimitMs;
+  while (!s_.clipboard.Open(s_.owner)) {
+    if (s_.input.NowMs() >= deadline) return false;
+    s_.input.SleepMs(kPollStepMs);
+  }
+  return true;
+}
+
+void PasteAction::SetClipboardLocale() {
+  const std::uint32_t language = ParseHex(s_.input.SystemDefaultLanguage()).value_or(kFallbackLanguage);
+  const std::uint8_t block[4] = {static_cast<std::uint8_t>(language), static_cast<std::uint8_t>(language >> 8),
+                                 static_cast<std::uint8_t>(language >> 16), static_cast<std::uint8_t>(language >> 24)};
+  s_.clipboard.SetData(platform::clip::kLocale, block);  // a refusal is ignored
+}
+
+void PasteAction::PlaceText(const std::string& text) {
+  std::vector<std::uint8_t> bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  if (!s_.clipboard.Empty() || !s_.clipboard.SetData(platform::clip::kText, bytes))
+    throw ContentError("the clipboard refused the text");
+}
+
+void PasteAction::PlaceImage(ImageFormat format, std::span<const std::uint8_t> bytes) {
+  const std::vector<std::uint8_t> dib = s_.decoder.DecodeToDib(format, bytes);
+  if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
+  const OpenedClipboard opened(s_.clipboard);
+  if (!s_.clipboard.Empty() || !s_.clipboard.SetData(platform::clip::kDib, dib))
+    throw ContentError("the clipboard refused the image");
+}
+
+int PasteAction::PlaceLinkedFile(const PasteRecord& record) {
+  if (!record.fileName || record.fileName->empty() || !s_.files.Exists(*record.fileName)) return 2;
+  if (record.type == record_type::kTextFile) {
+    const std::string text = TextFileLines(s_.files.ReadAll(*record.fileName));
+    if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
+    const OpenedClipboard opened(s_.clipboard);
+    PlaceText(text);
+    return 1;
+  }
+  if (const std::optional<ImageFormat> format = ImageFormatOfName(*record.fileName))
+    PlaceImage(*format, s_.files.ReadAll(*record.fileName));
+  return 1;
+}
+
+int PasteAction::PlaceContent(const PasteRecord& record) {
+  switch (record.type) {
+    case record_type::kText: {
+      s_.host.Trace("CopyClose: Memo: " + record.memo);
+      if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
+      const OpenedClipboard opened(s_.clipboard);
+      PlaceText(record.memo);
+      SetClipboardLocale();
+      return 1;
+    }
+    case record_type::kImage:
+      PlaceImage(ImageFormat::Bmp, store::ReadBlobExtent(s_.blobFile, record.extent));
+      return 1;
+    case record_type::kPlugin:
+      try {
+        return plugins::GetPluginResult(s_.libraries, record.pluginLibrary, record.pluginIndex, hotkeysReady_) ? 1 : 0;
+      } catch (const plugins::PluginError& e) {
+        s_.host.ShowMessage(e.what());
+        return 0;
+      }
+    case record_type::kTextFile:
+    case record_type::kImageFile:
+      return PlaceLinkedFile(record);
+    case record_type::kSnapshotInRow:
+      store::RestoreClipboard(s_.clipboard, record.blob, s_.owner);
+      return 1;
+    case record_type::kSnapshotInBlobFile:
+      store::RestoreClipboard(s_.clipboard, store::ReadBlobExtent(s_.blobFile, record.extent), s_.owner);
+      return 1;
+    default:  // folders and unknown types place nothing
+      return 1;
+  }
+}
+
+bool PasteAction::WaitForKeyRelease() {
+  const std::int64_t deadline = s_.input.NowMs() + kKeyReleaseLimitMs;
+  for (;;) {
+    s_.input.RefreshKeyState();
+    if (!AnyPasteKeyDown(s_.input)) return true;
+    if (s_.input.NowMs() >= deadline) return false;
+    s_.input.SleepMs(kPollStepMs);
+  }
+}
+
+void PasteAction::SendPress(VirtualKey key, bool release) {
+  s_.input.SendKey({key, s_.input.ScanCodeOf(key), release});
+}
+
+PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest& request) {
+  PasteResult result;
+  s_.host.Trace("CopyClose");
+
+  // 1. Save the user's clipboard text.
+  std::string savedText;
+  if (!OpenClipboard()) {
+    s_.host.ShowMessage(kCannotOpenClipboard);
+    result.end = PasteEnd::ClipboardBusy;
+    return result;
+  }
+  {
+    const OpenedClipboard opened(s_.clipboard);
+    SetClipboardLocale();
+    savedText = TextOf(s_.clipboard.GetData(platform::clip::kText));
+  }
+
+  // 2. Erase a typed keystroke (the target still has the focus), or hide the window.
+  if (request.fromKeystroke) {
+    s_.host.Trace("CopyClose: Backspace x" + std::to_string(request.keystrokeLength + 2));
+    for (std::size_t i = 0; i < request.keystrokeLength + 2; ++i) {
+      SendPress(platform::vk::kBack, false);
+      SendPress(platform::vk::kBack, true);
+    }
+  } else {
+    s_.host.HideMainWindow();
+  }
+
+  // 3. The content step.
+  int outcome = 1;
+  try {
+    outcome = PlaceContent(record);
+  } catch (const std::exception& e) {
+    s_.host.Trace(std::string("CopyClose: ") + e.what());
+    s_.host.ShowMessage(kErrorInAction);
+  }
+
+  // 4-5. Hotkeys back on, focus back to the target.
+  hotkeysReady_ = true;
+  s_.input.EnableWindow(request.targetWindow);
+  s_.input.SetForegroundWindow(request.targetWindow);
+
+  // 6. Ctrl+V once the user has let go of the keys.
+  if (outcome != 1) {
+    result.end = PasteEnd::NoKeys;
+  } else if (!WaitForKeyRelease()) {
+    s_.host.Trace("CopyClose: keys still held, no Ctrl+V");
+    result.end = PasteEnd::KeysStillHeld;
+  } else {
+    s_.host.Trace("CopyClose: Ctrl+V");
+    SendPress(platform::vk::kControl, false);
+    SendPress(platform::vk::kV, false);
+    SendPress(platform::vk::kV, true);
+    SendPress(platform::vk::kControl, true);
+    result.end = PasteEnd::Pasted;
+  }
+
+  // 7. Put the saved text back.
+  if (s_.host.RestoreText()) {
+    s_.input.SleepMs(kRestoreDelayMs);
+    if (!OpenClipboard()) {
+      s_.host.ShowMessage(kCannotOpenClipboard);
+      return result;
+    }
+    const OpenedClipboard opened(s_.clipboard);
+    try {
+      PlaceText(savedText);
+      SetClipboardLocale();
+      result.restored = true;
+    } catch (const ContentError& e) {
+      s_.host.Trace(std::string("CopyClose: ") + e.what());
+    }
+  }
+  return result;
+}
+
+}  // namespace tembric::paste

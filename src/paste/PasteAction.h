@@ -1,0 +1,147 @@
+#pragma once
+// The paste action: puts the current record's content on the clipboard, gives
+// the focus back to the window the user came from, sends Ctrl+V there and then
+// puts the user's previous clipboard text back.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/Clipboard.h"
+#include "platform/Input.h"
+#include "store/BlobFile.h"
+
+namespace tembric::platform {
+class FileSystem;
+class Libraries;
+}  // namespace tembric::platform
+
+namespace tembric::store {
+class DataTable;
+}
+
+namespace tembric::paste {
+
+inline constexpr const char* kErrorInAction = "Error in action";
+inline constexpr const char* kCannotOpenClipboard = "Cannot open clipboard";
+
+inline constexpr int kRestoreDelayMs = 300;
+inline constexpr int kPollStepMs = 10;
+inline constexpr int kClipboardOpenLimitMs = 1000;
+inline constexpr int kKeyReleaseLimitMs = 3000;
+inline constexpr std::uint32_t kFallbackLanguage = 0x19;
+
+// Record types, as stored in the records table's Type field.
+namespace record_type {
+inline constexpr std::int64_t kText = 0;
+inline constexpr std::int64_t kFolder = 1;
+inline constexpr std::int64_t kImage = 2;
+inline constexpr std::int64_t kPlugin = 3;
+inline constexpr std::int64_t kTextFile = 4;
+inline constexpr std::int64_t kImageFile = 5;
+inline constexpr std::int64_t kSnapshotInRow = 10;
+inline constexpr std::int64_t kSnapshotInBlobFile = 20;
+}  // namespace record_type
+
+enum class ImageFormat { Bmp, Jpeg };
+
+// Turns the bytes of an image file into a packed device-independent bitmap
+// (header, colour table, pixels: the CF_DIB layout, from which the system
+// offers CF_BITMAP and, for palette images, CF_PALETTE). Throws on bytes that
+// do not decode.
+class ImageDecoder {
+ public:
+  virtual ~ImageDecoder() = default;
+  virtual std::vector<std::uint8_t> DecodeToDib(ImageFormat format, std::span<const std::uint8_t> bytes) = 0;
+};
+
+// What the action needs from the main window.
+class PasteHost {
+ public:
+  virtual ~PasteHost() = default;
+  virtual void HideMainWindow() = 0;
+  virtual void ShowMessage(const std::string& text) = 0;
+  virtual void Trace(const std::string& line) = 0;
+  // The setting Basic/RestoreText (default true), read at every paste.
+  virtual bool RestoreText() = 0;
+};
+
+// The fields of the record to paste.
+struct PasteRecord {
+  std::int64_t type = record_type::kText;
+  std::string memo;
+  std::optional<std::string> fileName;  // nullopt when the field is null
+  store::BlobExtent extent;
+  std::vector<std::uint8_t> blob;
+  std::string pluginLibrary;  // from the focused node's data
+  std::int32_t pluginIndex = 0;
+};
+
+// Reads Type, Memo, FileName, FilePosition, Size and Blob from the current row;
+// the plugin fields come from the tree node and are left for the caller.
+PasteRecord RecordFromRow(const store::DataTable& records);
+
+struct PasteRequest {
+  bool fromKeystroke = false;
+  std::size_t keystrokeLength = 0;  // characters in the keystroke buffer
+  platform::WindowHandle targetWindow = platform::kNoWindow;
+};
+
+// What one run did, for the caller's bookkeeping and the tests.
+enum class PasteEnd {
+  ClipboardBusy,  // the clipboard could not be opened at the start; nothing happened
+  Pasted,         // Ctrl+V was sent
+  NoKeys,         // nothing to paste, or the plugin declined
+  KeysStillHeld,  // the user kept keys down past the time limit; no keys sent
+};
+
+struct PasteResult {
+  PasteEnd end = PasteEnd::NoKeys;
+  bool restored = false;  // the saved text went back on the clipboard
+};
+
+struct PasteServices {
+  platform::Clipboard& clipboard;
+  platform::Input& input;
+  platform::FileSystem& files;
+  const store::BlobFile& blobFile;
+  platform::Libraries& libraries;
+  ImageDecoder& decoder;
+  PasteHost& host;
+  platform::WindowHandle owner = platform::kNoWindow;  // the clipboard owner (the main window)
+};
+
+class PasteAction {
+ public:
+  PasteAction(PasteServices services, bool& hotkeysReady) : s_(services), hotkeysReady_(hotkeysReady) {}
+
+  PasteResult CopyClose(const PasteRecord& record, const PasteRequest& request);
+
+  // Puts a CF_LOCALE entry on the already open clipboard; a refusal is ignored.
+  void SetClipboardLocale();
+
+ private:
+  bool OpenClipboard();
+  // Runs the content step; returns the paste outcome (1: send Ctrl+V).
+  int PlaceContent(const PasteRecord& record);
+  int PlaceLinkedFile(const PasteRecord& record);
+  void PlaceText(const std::string& text);
+  void PlaceImage(ImageFormat format, std::span<const std::uint8_t> bytes);
+  bool WaitForKeyRelease();
+  void SendPress(platform::VirtualKey key, bool release);
+
+  PasteServices s_;
+  bool& hotkeysReady_;
+};
+
+// The text of a linked text file as pasted: lines end at CR, LF or CR LF, a
+// zero byte ends the text, and every line is followed by CR LF.
+std::string TextFileLines(std::span<const std::uint8_t> bytes);
+
+// The decoder a linked image file's name selects: ".jpg"/".jpeg" JPEG, ".bmp"
+// BMP, in any case; nullopt for anything else.
+std::optional<ImageFormat> ImageFormatOfName(const std::string& fileName);
+
+}  // namespace tembric::paste

@@ -1,0 +1,61 @@
+#pragma once
+// Keyboard input, key state and focus for the paste action: plain virtual-key
+// presses and releases sent to the foreground window, the state of held keys,
+// bringing a window to the foreground, sleeping and a millisecond clock.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/WindowSystem.h"
+
+namespace tembric::platform {
+
+using VirtualKey = std::uint8_t;
+
+namespace vk {
+inline constexpr VirtualKey kBack = 0x08;
+inline constexpr VirtualKey kControl = 0x11;
+inline constexpr VirtualKey kMenu = 0x12;  // Alt
+inline constexpr VirtualKey kV = 0x56;
+}  // namespace vk
+
+// One synthesised key event: a press or a release of `key` with its scan code.
+struct KeyEvent {
+  VirtualKey key = 0;
+  std::uint16_t scanCode = 0;
+  bool release = false;
+  bool operator==(const KeyEvent&) const = default;
+};
+
+class Input {
+ public:
+  virtual ~Input() = default;
+
+  // Brings the thread's view of the keyboard up to date before IsKeyDown.
+  virtual void RefreshKeyState() = 0;
+  // True while `key` is held down.
+  virtual bool IsKeyDown(VirtualKey key) = 0;
+  // The scan code the current keyboard layout gives `key`.
+  virtual std::uint16_t ScanCodeOf(VirtualKey key) = 0;
+  // Sends one event to the foreground window.
+  virtual void SendKey(const KeyEvent& event) = 0;
+
+  virtual void EnableWindow(WindowHandle window) = 0;
+  virtual void SetForegroundWindow(WindowHandle window) = 0;
+
+  // Blocks the calling thread; no messages are handled meanwhile.
+  virtual void SleepMs(int ms) = 0;
+  // A monotonic clock in milliseconds.
+  virtual std::int64_t NowMs() = 0;
+
+  // The system default language as the platform reports it: hexadecimal text such as "0409".
+  virtual std::string SystemDefaultLanguage() = 0;
+};
+
+}  // namespace tembric::platform
+
+#ifdef _WIN32
+namespace tembric::platform::win32 {
+Input& RealInput();
+}  // namespace tembric::platform::win32
+#endif

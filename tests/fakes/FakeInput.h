@@ -1,0 +1,99 @@
+#pragma once
+// An input queue that behaves like the system's: sent events are recorded in
+// order, and each one is passed to an installed low-level hook marked as
+// injected, as the system does. Held keys are released at a set time on a
+// clock that moves only when the code under test sleeps.
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Input.h"
+
+namespace tembric::fakes {
+
+class FakeInput : public platform::Input {
+ public:
+  using KeyEvent = platform::KeyEvent;
+  using VirtualKey = platform::VirtualKey;
+  // Called for every sent event with `injected` true.
+  using Hook = std::function<void(const KeyEvent& event, bool injected)>;
+
+  std::int64_t now = 5'000;
+  std::string language = "0409";
+
+  void InstallHook(Hook hook) { hook_ = std::move(hook); }
+
+  // `key` is down until the clock reaches `releaseAtMs`.
+  void Hold(VirtualKey key, std::int64_t releaseAtMs) { held_[key] = releaseAtMs; }
+  void HoldForever(VirtualKey key) { held_[key] = std::numeric_limits<std::int64_t>::max(); }
+
+  const std::vector<KeyEvent>& Sent() const { return sent_; }
+  // Everything the code did, in order: "key 11/1D down", "sleep 10", "foreground 42", ...
+  const std::vector<std::string>& Log() const { return log_; }
+  int Refreshes() const { return refreshes_; }
+  std::int64_t TimeOfFirstKey() const { return firstKeyAt_; }
+
+  // A layout in which every key has its own scan code, as on a real keyboard.
+  static std::uint16_t LayoutScanCode(VirtualKey key) {
+    switch (key) {
+      case platform::vk::kBack:
+        return 0x0E;
+      case platform::vk::kControl:
+        return 0x1D;
+      case platform::vk::kMenu:
+        return 0x38;
+      case platform::vk::kV:
+        return 0x2F;
+      default:
+        return static_cast<std::uint16_t>(0x100 + key);
+    }
+  }
+
+  void RefreshKeyState() override { ++refreshes_; }
+  bool IsKeyDown(VirtualKey key) override {
+    auto it = held_.find(key);
+    return it != held_.end() && now < it->second;
+  }
+  std::uint16_t ScanCodeOf(VirtualKey key) override { return LayoutScanCode(key); }
+  void SendKey(const KeyEvent& event) override {
+    if (sent_.empty()) firstKeyAt_ = now;
+    sent_.push_back(event);
+    log_.push_back("key " + Hex(event.key) + "/" + Hex(event.scanCode) + (event.release ? " up" : " down"));
+    if (hook_) hook_(event, true);
+  }
+  void EnableWindow(platform::WindowHandle window) override { log_.push_back("enable " + std::to_string(window)); }
+  void SetForegroundWindow(platform::WindowHandle window) override {
+    log_.push_back("foreground " + std::to_string(window));
+  }
+  void SleepMs(int ms) override {
+    log_.push_back("sleep " + std::to_string(ms));
+    now += ms;
+  }
+  std::int64_t NowMs() override { return now; }
+  std::string SystemDefaultLanguage() override { return language; }
+
+  static std::string Hex(unsigned value) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string out;
+    do {
+      out.insert(out.begin(), digits[value % 16]);
+      value /= 16;
+    } while (value);
+    if (out.size() < 2) out.insert(out.begin(), '0');
+    return out;
+  }
+
+ private:
+  Hook hook_;
+  std::map<VirtualKey, std::int64_t> held_;
+  std::vector<KeyEvent> sent_;
+  std::vector<std::string> log_;
+  int refreshes_ = 0;
+  std::int64_t firstKeyAt_ = -1;
+};
+
+}  // namespace tembric::fakes

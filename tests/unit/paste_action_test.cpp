@@ -1,0 +1,460 @@
+// The paste action against the fake clipboard, the fake input queue, an
+// in-memory file system and fake plugin libraries.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "fakes/FakeClipboard.h"
+#include "fakes/FakeInput.h"
+#include "fakes/FakeLibraries.h"
+#include "fakes/MemoryFileSystem.h"
+#include "paste/PasteAction.h"
+#include "plugins/TembricPlugin.h"
+#include "store/BlobFile.h"
+#include "store/ClipboardSnapshot.h"
+#include "store/DataTable.h"
+#include "store/Tables.h"
+
+namespace tembric::paste {
+namespace {
+
+using fakes::FakeClipboard;
+using fakes::FakeInput;
+using platform::KeyEvent;
+namespace clip = platform::clip;
+namespace vk = platform::vk;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr platform::WindowHandle kOwner = 7;
+constexpr platform::WindowHandle kTarget = 42;
+const char* const kPluginPath = "C:\\Tembric\\Plugins\\dates.dll";
+
+Bytes B(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes Z(const std::string& s) {
+  Bytes b = B(s);
+  b.push_back(0);
+  return b;
+}
+
+class FakeDecoder : public ImageDecoder {
+ public:
+  std::vector<std::pair<ImageFormat, Bytes>> calls;
+  Bytes DecodeToDib(ImageFormat format, std::span<const std::uint8_t> bytes) override {
+    calls.emplace_back(format, Bytes(bytes.begin(), bytes.end()));
+    if (bytes.size() >= 3 && bytes[0] == 'B' && bytes[1] == 'A' && bytes[2] == 'D')
+      throw std::runtime_error("bad image");
+    Bytes dib = B(format == ImageFormat::Jpeg ? "DIB-J:" : "DIB-B:");
+    dib.insert(dib.end(), bytes.begin(), bytes.end());
+    return dib;
+  }
+};
+
+class FakeHost : public PasteHost {
+ public:
+  int hides = 0;
+  bool restoreText = true;
+  std::vector<std::string> messages;
+  std::vector<std::string> traces;
+  void HideMainWindow() override { ++hides; }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void Trace(const std::string& line) override { traces.push_back(line); }
+  bool RestoreText() override { return restoreText; }
+};
+
+unsigned char g_pluginAnswer = 1;
+bool g_hotkeysDuringPlugin = true;
+bool* g_hotkeysFlag = nullptr;
+FakeClipboard* g_pluginClipboard = nullptr;
+unsigned char TEMBRIC_PLUGIN_CALL PluginResult(std::int32_t index) {
+  g_hotkeysDuringPlugin = *g_hotkeysFlag;
+  g_pluginClipboard->Open(99);
+  g_pluginClipboard->Empty();
+  g_pluginClipboard->SetData(clip::kText, Z("plugin item " + std::to_string(index)));
+  g_pluginClipboard->Close();
+  return g_pluginAnswer;
+}
+
+class PasteActionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clipboard_.Put(clip::kText, Z("user text"));
+    input_.InstallHook([this](const KeyEvent& e, bool injected) {
+      EXPECT_TRUE(injected);
+      // What the target application would paste at this moment.
+      if (e.key == vk::kV && !e.release) pastedText_ = clipboard_.Peek(clip::kText);
+      if (e.key == vk::kBack && textAtFirstBackspace_.empty()) textAtFirstBackspace_ = *clipboard_.Peek(clip::kText);
+    });
+    store::CreateBlobFileIfMissing(blob_);
+    g_hotkeysFlag = &hotkeysReady_;
+    g_pluginClipboard = &clipboard_;
+    g_pluginAnswer = 1;
+  }
+
+  PasteResult Paste(const PasteRecord& record, bool fromKeystroke = false, std::size_t keystrokeLength = 0) {
+    PasteResult result = action_.CopyClose(record, {fromKeystroke, keystrokeLength, kTarget});
+    EXPECT_FALSE(clipboard_.IsOpen());
+    EXPECT_EQ(clipboard_.OpenCalls() - busyOpens_, clipboard_.CloseCalls());
+    return result;
+  }
+  static PasteRecord Of(std::int64_t type) {
+    PasteRecord r;
+    r.type = type;
+    return r;
+  }
+  static PasteRecord Linked(std::int64_t type, std::string fileName) {
+    PasteRecord r = Of(type);
+    r.fileName = std::move(fileName);
+    return r;
+  }
+  std::vector<KeyEvent> CtrlV() const {
+    return {{vk::kControl, 0x1D, false}, {vk::kV, 0x2F, false}, {vk::kV, 0x2F, true}, {vk::kControl, 0x1D, true}};
+  }
+  bool Traced(const std::string& line) const {
+    return std::find(host_.traces.begin(), host_.traces.end(), line) != host_.traces.end();
+  }
+  std::ptrdiff_t LogIndex(const std::string& entry) const {
+    const auto& log = input_.Log();
+    auto it = std::find(log.begin(), log.end(), entry);
+    return it == log.end() ? -1 : it - log.begin();
+  }
+
+  FakeClipboard clipboard_;
+  FakeInput input_;
+  fakes::MemoryFileSystem files_;
+  store::BlobFile blob_{files_, "C:\\Tembric\\data.tmd"};
+  fakes::FakeLibraries libraries_;
+  FakeDecoder decoder_;
+  FakeHost host_;
+  bool hotkeysReady_ = true;
+  int busyOpens_ = 0;
+  std::optional<Bytes> pastedText_;
+  Bytes textAtFirstBackspace_;
+  PasteAction action_{{clipboard_, input_, files_, blob_, libraries_, decoder_, host_, kOwner}, hotkeysReady_};
+};
+
+TEST_F(PasteActionTest, TextRecordIsPastedAndTheUserTextComesBackWithALocaleOnly) {
+  clipboard_.PutBitmap(B("user image"));
+  input_.language = "0407";
+  PasteRecord record = Of(record_type::kText);
+  record.memo = "Hello";
+
+  EXPECT_EQ(Paste(record).end, PasteEnd::Pasted);
+
+  EXPECT_EQ(pastedText_, Z("Hello"));
+  EXPECT_EQ(input_.Sent(), CtrlV());
+  EXPECT_EQ(host_.hides, 1);
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_TRUE(Traced("CopyClose: Memo: Hello"));
+  EXPECT_TRUE(Traced("CopyClose: Ctrl+V"));
+  // The restore: the previous text and the system language, the image is gone.
+  EXPECT_EQ(clipboard_.StoredFormats(), (std::vector<platform::ClipFormat>{clip::kText, clip::kLocale}));
+  EXPECT_EQ(clipboard_.Peek(clip::kText), Z("user text"));
+  EXPECT_EQ(clipboard_.Peek(clip::kLocale), (Bytes{0x07, 0x04, 0, 0}));
+  // Focus goes back before the keys; the restore waits 300 ms after them.
+  const auto& log = input_.Log();
+  EXPECT_LT(LogIndex("enable 42"), LogIndex("foreground 42"));
+  EXPECT_LT(LogIndex("foreground 42"), LogIndex("key 11/1D down"));
+  EXPECT_EQ(log.back(), "sleep 300");
+  EXPECT_TRUE(hotkeysReady_);
+}
+
+TEST_F(PasteActionTest, RestoreSettingAndEmptyClipboard) {
+  PasteRecord record = Of(record_type::kText);
+  record.memo = "kept";
+  host_.restoreText = false;
+  Paste(record);
+  EXPECT_EQ(clipboard_.Peek(clip::kText), Z("kept"));
+  EXPECT_EQ(LogIndex("sleep 300"), -1);
+
+  // A clipboard without text becomes an empty text.
+  clipboard_.Clear();
+  clipboard_.PutBitmap(B("img"));
+  host_.restoreText = true;
+  Paste(record);
+  EXPECT_EQ(pastedText_, Z("kept"));
+  EXPECT_EQ(clipboard_.Peek(clip::kText), Z(""));
+  EXPECT_EQ(clipboard_.StoredFormats(), (std::vector<platform::ClipFormat>{clip::kText, clip::kLocale}));
+}
+
+TEST_F(PasteActionTest, LocaleFallsBackWhenTheLanguageIsNotHex) {
+  input_.language = "zz";
+  PasteRecord record = Of(record_type::kText);
+  host_.restoreText = false;
+  Paste(record);
+  EXPECT_EQ(clipboard_.Peek(clip::kLocale), (Bytes{0x19, 0, 0, 0}));
+}
+
+TEST_F(PasteActionTest, KeystrokeIsErasedWithOwnBackspacesBeforeAnythingElse) {
+  PasteRecord record = Of(record_type::kText);
+  record.memo = "signature";
+  Paste(record, true, 3);  // "=sig " typed
+
+  const KeyEvent down{vk::kBack, 0x0E, false}, up{vk::kBack, 0x0E, true};
+  std::vector<KeyEvent> expected;
+  for (int i = 0; i < 5; ++i) {
+    expected.push_back(down);
+    expected.push_back(up);
+  }
+  const std::vector<KeyEvent> ctrlV = CtrlV();
+  expected.insert(expected.end(), ctrlV.begin(), ctrlV.end());
+  EXPECT_EQ(input_.Sent(), expected);
+  EXPECT_EQ(host_.hides, 0);
+  EXPECT_EQ(textAtFirstBackspace_, Z("user text"));  // content not placed yet
+  EXPECT_EQ(pastedText_, Z("signature"));
+}
+
+TEST_F(PasteActionTest, FolderAndUnknownTypesPasteWhatTheClipboardHeld) {
+  for (std::int64_t type : {record_type::kFolder, std::int64_t{7}, std::int64_t{-1}}) {
+    pastedText_.reset();
+    Paste(Of(type), true, 0);
+    EXPECT_EQ(pastedText_, Z("user text")) << type;
+  }
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(PasteActionTest, ImageFromTheBlobFileIsDecodedAsBmpAndPlacedAsDib) {
+  PasteRecord record = Of(record_type::kImage);
+  store::AppendToBlobFile(blob_, B("other"));
+  record.extent = store::AppendToBlobFile(blob_, B("BMpixels"));
+  host_.restoreText = false;
+
+  EXPECT_EQ(Paste(record).end, PasteEnd::Pasted);
+  ASSERT_EQ(decoder_.calls.size(), 1u);
+  EXPECT_EQ(decoder_.calls[0].first, ImageFormat::Bmp);
+  EXPECT_EQ(decoder_.calls[0].second, B("BMpixels"));
+  EXPECT_EQ(clipboard_.Peek(clip::kDib), B("DIB-B:BMpixels"));
+  EXPECT_FALSE(clipboard_.Peek(clip::kText).has_value());  // emptied first
+}
+
+TEST_F(PasteActionTest, ContentFailuresShowErrorInActionAndStillSendTheKeys) {
+  PasteRecord badImage = Of(record_type::kImage);
+  badImage.extent = store::AppendToBlobFile(blob_, B("BAD"));
+  PasteRecord beyondFile = Of(record_type::kSnapshotInBlobFile);
+  beyondFile.extent = {1000, 10};
+  PasteRecord cutSnapshot = Of(record_type::kSnapshotInRow);
+  cutSnapshot.blob = B("short");
+  PasteRecord refusedText = Of(record_type::kText);
+
+  for (const PasteRecord* record : {&badImage, &beyondFile, &cutSnapshot, &refusedText}) {
+    if (record == &refusedText) clipboard_.RefuseSetData(clip::kText);
+    host_.messages.clear();
+    const std::size_t keysBefore = input_.Sent().size();
+    EXPECT_EQ(Paste(*record).end, PasteEnd::Pasted) << record->type;
+    EXPECT_EQ(host_.messages, std::vector<std::string>{kErrorInAction}) << record->type;
+    EXPECT_EQ(input_.Sent().size(), keysBefore + 4);
+  }
+}
+
+TEST_F(PasteActionTest, MissingBlobFileIsAnErrorInAction) {
+  files_.Remove(blob_.Path());
+  PasteRecord record = Of(record_type::kImage);
+  record.extent = {0, 4};
+  Paste(record);
+  EXPECT_EQ(host_.messages, std::vector<std::string>{kErrorInAction});
+}
+
+TEST_F(PasteActionTest, SnapshotsFromTheRowAndFromTheBlobFileRestoreEveryFormat) {
+  FakeClipboard source;
+  const platform::ClipFormat custom = source.RegisterFormat("Rich Stuff");
+  clipboard_.RegisterFormat("Rich Stuff");
+  source.Put(clip::kText, Z("snap"));
+  source.Put(custom, B("rich"));
+  Bytes snapshot;
+  store::VectorSink sink(snapshot);
+  source.Open(1);
+  store::CaptureClipboard(source, sink);
+  source.Close();
+
+  PasteRecord inRow = Of(record_type::kSnapshotInRow);
+  inRow.blob = snapshot;
+  PasteRecord inFile = Of(record_type::kSnapshotInBlobFile);
+  store::AppendToBlobFile(blob_, B("xx"));
+  inFile.extent = store::AppendToBlobFile(blob_, snapshot);
+
+  host_.restoreText = false;
+  for (const PasteRecord* record : {&inRow, &inFile}) {
+    clipboard_.Clear();
+    clipboard_.Put(clip::kText, Z("user text"));
+    EXPECT_EQ(Paste(*record).end, PasteEnd::Pasted);
+    EXPECT_EQ(pastedText_, Z("snap"));
+    EXPECT_EQ(clipboard_.Peek(custom), B("rich")) << record->type;
+  }
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(PasteActionTest, PluginAnswerDecidesTheKeysAndHotkeysAreBlockedDuringTheCall) {
+  libraries_.AddEntry(kPluginPath, "GetPluginResult", &PluginResult);
+  PasteRecord record = Of(record_type::kPlugin);
+  record.pluginLibrary = kPluginPath;
+  record.pluginIndex = 4;
+
+  host_.restoreText = false;
+  EXPECT_EQ(Paste(record).end, PasteEnd::Pasted);
+  EXPECT_FALSE(g_hotkeysDuringPlugin);
+  EXPECT_TRUE(hotkeysReady_);
+  EXPECT_EQ(pastedText_, Z("plugin item 4"));
+
+  g_pluginAnswer = 0;
+  host_.restoreText = true;
+  EXPECT_EQ(Paste(record).end, PasteEnd::NoKeys);
+  EXPECT_EQ(input_.Sent().size(), 4u);
+  EXPECT_EQ(clipboard_.Peek(clip::kText), Z("plugin item 4"));  // restored: the text before this run
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(PasteActionTest, MissingPluginShowsItsOwnMessageAndSendsNoKeys) {
+  PasteRecord record = Of(record_type::kPlugin);
+  record.pluginLibrary = "C:\\gone.dll";
+  EXPECT_EQ(Paste(record).end, PasteEnd::NoKeys);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0], kErrorInAction);
+  EXPECT_NE(host_.messages[0].find("gone.dll"), std::string::npos);
+  EXPECT_TRUE(input_.Sent().empty());
+  EXPECT_TRUE(hotkeysReady_);
+  EXPECT_NE(LogIndex("sleep 300"), -1);
+}
+
+TEST_F(PasteActionTest, LinkedTextFileIsPastedWithCrLfLinesAndNoLocale) {
+  files_.Put("C:\\notes.txt", B("one\ntwo\r\nthree"));
+  host_.restoreText = false;
+  EXPECT_EQ(Paste(Linked(record_type::kTextFile, "C:\\notes.txt")).end, PasteEnd::Pasted);
+  EXPECT_EQ(clipboard_.Peek(clip::kText), Z("one\r\ntwo\r\nthree\r\n"));
+  EXPECT_EQ(clipboard_.StoredFormats(), std::vector<platform::ClipFormat>{clip::kText});
+}
+
+TEST(TextFileLinesTest, LineEndsAndTheZeroByte) {
+  EXPECT_EQ(TextFileLines(B("a\rb\r\n\nc")), "a\r\nb\r\n\r\nc\r\n");
+  EXPECT_EQ(TextFileLines(B("end\r\n")), "end\r\n");
+  EXPECT_EQ(TextFileLines(Bytes{'x', 0, 'y'}), "x\r\n");
+  EXPECT_EQ(TextFileLines(Bytes{}), "");
+}
+
+TEST_F(PasteActionTest, MissingLinkedFileSendsNoKeysAndNoMessageButStillRestores) {
+  PasteRecord nullName = Of(record_type::kImageFile);
+  for (const PasteRecord& record :
+       {nullName, Linked(record_type::kTextFile, ""), Linked(record_type::kTextFile, "C:\\gone.txt"),
+        Linked(record_type::kImageFile, "C:\\gone.bmp")}) {
+    clipboard_.Put(clip::kBitmap, B("x"));  // replaced by the restore
+    EXPECT_EQ(Paste(record).end, PasteEnd::NoKeys);
+    EXPECT_EQ(clipboard_.StoredFormats(), (std::vector<platform::ClipFormat>{clip::kText, clip::kLocale}));
+  }
+  EXPECT_TRUE(input_.Sent().empty());
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_TRUE(decoder_.calls.empty());
+}
+
+TEST_F(PasteActionTest, LinkedImageDecoderFollowsTheExtensionInAnyCase) {
+  files_.Put("C:\\a.JPEG", B("jp1"));
+  files_.Put("C:\\b.jpg", B("jp2"));
+  files_.Put("C:\\c.BMP", B("bm"));
+  files_.Put("C:\\d.png", B("png"));
+  host_.restoreText = false;
+
+  Paste(Linked(record_type::kImageFile, "C:\\a.JPEG"));
+  Paste(Linked(record_type::kImageFile, "C:\\b.jpg"));
+  Paste(Linked(record_type::kImageFile, "C:\\c.BMP"));
+  EXPECT_EQ(clipboard_.Peek(clip::kDib), B("DIB-B:bm"));
+  ASSERT_EQ(decoder_.calls.size(), 3u);
+  EXPECT_EQ(decoder_.calls[0], std::make_pair(ImageFormat::Jpeg, B("jp1")));
+  EXPECT_EQ(decoder_.calls[1], std::make_pair(ImageFormat::Jpeg, B("jp2")));
+  EXPECT_EQ(decoder_.calls[2].first, ImageFormat::Bmp);
+
+  EXPECT_EQ(Paste(Linked(record_type::kImageFile, "C:\\d.png")).end, PasteEnd::Pasted);
+  EXPECT_EQ(decoder_.calls.size(), 3u);
+  EXPECT_EQ(clipboard_.Peek(clip::kDib), B("DIB-B:bm"));  // nothing placed
+  EXPECT_FALSE(ImageFormatOfName("C:\\dir.jpg\\file").has_value());
+}
+
+TEST_F(PasteActionTest, CtrlVWaitsForHeldKeysButNotForShift) {
+  const std::int64_t start = input_.now;
+  input_.Hold(vk::kControl, start + 55);
+  input_.Hold('Z', start + 120);
+  input_.Hold('7', start + 90);
+  input_.HoldForever(0x10);  // Shift
+  Paste(Of(record_type::kFolder), true, 0);
+  // Backspaces (2 pairs) go out at once; Ctrl+V once the last key is up.
+  ASSERT_EQ(input_.Sent().size(), 8u);
+  const std::int64_t ctrlVAt = input_.now - 300;
+  EXPECT_GE(ctrlVAt, start + 120);
+  EXPECT_LT(ctrlVAt, start + 130);
+  EXPECT_GT(input_.Refreshes(), 10);
+}
+
+TEST_F(PasteActionTest, KeysHeldPastTheLimitSendNoCtrlVAndStillRestore) {
+  PasteRecord record = Of(record_type::kText);
+  record.memo = "x";
+  const std::int64_t start = input_.now;
+  input_.HoldForever(vk::kMenu);
+  EXPECT_EQ(Paste(record).end, PasteEnd::KeysStillHeld);
+  EXPECT_TRUE(input_.Sent().empty());
+  EXPECT_GE(input_.now - start, kKeyReleaseLimitMs + kRestoreDelayMs);
+  EXPECT_LE(input_.now - start, kKeyReleaseLimitMs + kRestoreDelayMs + kPollStepMs);
+  EXPECT_EQ(clipboard_.Peek(clip::kText), Z("user text"));
+}
+
+TEST_F(PasteActionTest, ClipboardOpenIsRetriedForAboutOneSecond) {
+  PasteRecord record = Of(record_type::kText);
+  record.memo = "late";
+  clipboard_.HoldBusy(50);
+  busyOpens_ = 50;
+  EXPECT_EQ(Paste(record).end, PasteEnd::Pasted);
+  EXPECT_EQ(pastedText_, Z("late"));
+  EXPECT_TRUE(host_.messages.empty());
+
+  // Busy for good: the action stops at once, the window stays.
+  const std::int64_t start = input_.now;
+  const std::size_t keys = input_.Sent().size();
+  clipboard_.HoldBusy(100000);
+  const int opensBefore = clipboard_.OpenCalls();
+  EXPECT_EQ(action_.CopyClose(record, {false, 0, kTarget}).end, PasteEnd::ClipboardBusy);
+  EXPECT_EQ(host_.messages, std::vector<std::string>{kCannotOpenClipboard});
+  EXPECT_EQ(host_.hides, 1);
+  EXPECT_EQ(input_.Sent().size(), keys);
+  EXPECT_GE(input_.now - start, kClipboardOpenLimitMs);
+  EXPECT_LE(input_.now - start, kClipboardOpenLimitMs + kPollStepMs);
+  EXPECT_GE(clipboard_.OpenCalls() - opensBefore, 100);
+}
+
+TEST_F(PasteActionTest, RestoreThatCannotOpenTheClipboardLeavesTheRecord) {
+  PasteRecord record = Of(record_type::kText);
+  record.memo = "stays";
+  input_.InstallHook([this](const KeyEvent& e, bool) {
+    if (e.key == vk::kControl && e.release) clipboard_.HoldBusy(100000);
+  });
+  const PasteResult result = action_.CopyClose(record, {false, 0, kTarget});
+  EXPECT_EQ(result.end, PasteEnd::Pasted);
+  EXPECT_FALSE(result.restored);
+  EXPECT_EQ(host_.messages, std::vector<std::string>{kCannotOpenClipboard});
+  EXPECT_EQ(clipboard_.Peek(clip::kText), Z("stays"));
+  EXPECT_FALSE(clipboard_.IsOpen());
+}
+
+TEST(RecordFromRowTest, ReadsTheCurrentRowAndKeepsANullFileNameApartFromAnEmptyOne) {
+  store::DataTable records{store::RecordsSchema()};
+  records.CreateEmpty();
+  records.Append();
+  records.Set("Type", 20);
+  records.Set("Memo", "memo");
+  records.Set("FilePosition", 12);
+  records.Set("Size", 34);
+  records.Set("Blob", store::Value::Blob(B("snap")));
+  records.Post();
+  PasteRecord record = RecordFromRow(records);
+  EXPECT_EQ(record.type, record_type::kSnapshotInBlobFile);
+  EXPECT_EQ(record.memo, "memo");
+  EXPECT_EQ(record.extent, (store::BlobExtent{12, 34}));
+  EXPECT_EQ(record.blob, B("snap"));
+  EXPECT_FALSE(record.fileName.has_value());
+
+  records.Edit();
+  records.Set("FileName", "");
+  records.Post();
+  EXPECT_EQ(RecordFromRow(records).fileName, std::optional<std::string>(""));
+}
+
+}  // namespace
+}  // namespace tembric::paste
