@@ -49,7 +49,7 @@ build native && run_ctest unit --preset native -j"$jobs"
 step "fuzz targets"
 build fuzz && run_ctest fuzz --preset fuzz -j"$jobs"
 
-step "benchmarks (build only; run build/bench/bench/tembric_bench for figures)"
+step "benchmarks (build only; run build/bench/bin/tembric_bench for figures)"
 build bench && note "$(printf '%-8s %s' bench "built")"
 
 step "Windows build and tests under Wine"
