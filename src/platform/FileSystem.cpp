@@ -24,14 +24,12 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   const char last = folder.back();
   if (last == '\\' || last == '/') return folder + name;
 #ifdef _WIN32
-  const char native = '\\';
+  constexpr char kNative = '\\';
 #else
-  const char native = '/';
+  constexpr char kNative = '/';
 #endif
-  char sep = native;
-  if (folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos) sep = '\\';
-  if (folder.find('/') != std::string::npos && folder.find('\\') == std::string::npos) sep = '/';
-  return folder + sep + name;
+  const std::size_t sep = folder.find_last_of("\\/");
+  return folder + (sep != std::string::npos ? folder[sep] : kNative) + name;
 }
 
 std::string FolderOf(const std::string& path) {

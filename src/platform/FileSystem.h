@@ -89,7 +89,7 @@ FileSystem& RealFileSystem();
 namespace tembric::platform {
 
 // `folder` and `name` joined with the folder's own separator: the one it
-// ends with or already contains, else the platform's ("\" on Windows).
+// ends with or last contains, else the platform's ("\" on Windows).
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // The folder part of a path ("" when it has none).

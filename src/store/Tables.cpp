@@ -9,22 +9,9 @@
 
 namespace tembric::store {
 
+using platform::JoinPath;
+
 namespace {
-
-#ifdef _WIN32
-constexpr char kNativeSeparator = '\\';
-#else
-constexpr char kNativeSeparator = '/';
-#endif
-
-// `name` inside `folder`, with the separator the folder already uses.
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  const char last = folder.back();
-  if (last == '\\' || last == '/') return folder + name;
-  const std::size_t sep = folder.find_last_of("\\/");
-  return folder + (sep != std::string::npos ? folder[sep] : kNativeSeparator) + name;
-}
 
 FieldDef Text(const char* name, std::uint32_t width) { return {name, FieldType::Text, width}; }
 FieldDef Field(const char* name, FieldType type) { return {name, type, 0}; }
