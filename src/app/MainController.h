@@ -117,6 +117,10 @@ class MainController {
   MainLifecycle& Lifecycle() { return lifecycle_; }
   store::Library& Library() { return lifecycle_.Library(); }
   KeystrokeState& Keystrokes() { return keystrokes_; }
+  // The executable's folder, where the tables and the blob file are.
+  const std::string& Folder() const { return deps_.folder; }
+  // False while a plugin computes a paste; global hotkeys are ignored then.
+  bool& HotkeysReady() { return hotkeysReady_; }
   const LoadedSettings& Loaded() const { return loaded_; }
   bool ShuttingDown() const { return shuttingDown_; }
   bool ToolBarChecked() const { return toolBarChecked_; }
@@ -161,6 +165,7 @@ class MainController {
   KeystrokeState keystrokes_;
   std::vector<std::string> usedKeystrokes_, usedNames_, usedHotKeys_;
   std::int64_t lastActivityMs_ = 0;
+  bool hotkeysReady_ = true;
   bool shuttingDown_ = false;
   bool toolBarChecked_ = true;
   bool mainMenuChecked_ = true;

@@ -134,8 +134,7 @@ void PasteAction::PlaceImage(ImageFormat format, std::span<const std::uint8_t> b
   const std::vector<std::uint8_t> dib = s_.decoder.DecodeToDib(format, bytes);
   if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
   const OpenedClipboard opened(s_.clipboard);
-  if (!s_.clipboard.Empty() || !s_.clipboard.SetData(platform::clip::kDib, dib))
-    throw ContentError("the clipboard refused the image");
+  if (!s_.clipboard.Empty() || !s_.clipboard.SetBitmap(dib)) throw ContentError("the clipboard refused the image");
 }
 
 int PasteAction::PlaceLinkedFile(const PasteRecord& record) {
@@ -176,14 +175,22 @@ int PasteAction::PlaceContent(const PasteRecord& record) {
     case record_type::kImageFile:
       return PlaceLinkedFile(record);
     case record_type::kSnapshotInRow:
-      store::RestoreClipboard(s_.clipboard, record.blob, s_.owner);
+      RestoreSnapshot(record.blob);
       return 1;
     case record_type::kSnapshotInBlobFile:
-      store::RestoreClipboard(s_.clipboard, store::ReadBlobExtent(s_.blobFile, record.extent), s_.owner);
+      RestoreSnapshot(store::ReadBlobExtent(s_.blobFile, record.extent));
       return 1;
     default:  // folders and unknown types place nothing
       return 1;
   }
+}
+
+void PasteAction::RestoreSnapshot(std::span<const std::uint8_t> snapshot) {
+  // Opened here, so that another program holding the clipboard for a moment
+  // gets the same second to let go as in the other steps.
+  if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
+  const OpenedClipboard opened(s_.clipboard);
+  store::RestoreOpenClipboard(s_.clipboard, snapshot);
 }
 
 bool PasteAction::WaitForKeyRelease() {

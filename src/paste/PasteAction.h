@@ -129,6 +129,7 @@ class PasteAction {
   int PlaceLinkedFile(const PasteRecord& record);
   void PlaceText(const std::string& text);
   void PlaceImage(ImageFormat format, std::span<const std::uint8_t> bytes);
+  void RestoreSnapshot(std::span<const std::uint8_t> snapshot);
   bool WaitForKeyRelease();
   void SendPress(platform::VirtualKey key, bool release);
 

@@ -82,6 +82,14 @@ class Clipboard {
   // are refused. Needs the clipboard open.
   virtual bool SetData(ClipFormat format, std::span<const std::uint8_t> bytes) = 0;
 
+  // Places a packed device-independent bitmap (40-byte header, colour table,
+  // pixel rows) as a bitmap object, CF_BITMAP, made for the screen, and, when
+  // the header declares a colour table, the table as a palette object,
+  // CF_PALETTE. The objects belong to the system once it accepted them; on
+  // refusal they are deleted here. False when the DIB is malformed or the
+  // bitmap was refused (a refused palette is ignored). Needs the clipboard open.
+  virtual bool SetBitmap(std::span<const std::uint8_t> dib) = 0;
+
   // The name of a registered format, at most kMaxFormatName characters (a
   // longer name is cut). Nothing for predefined and private formats.
   virtual std::optional<std::string> FormatName(ClipFormat format) = 0;

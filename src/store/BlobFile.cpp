@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/FileSystem.h"
+#include "store/ClipboardSnapshot.h"
 #include "store/Tables.h"
 
 namespace tembric::store {
@@ -109,6 +110,32 @@ Bytes ReadBlobExtent(const BlobFile& blob, const BlobExtent& extent) {
 BlobExtent CurrentExtent(const DataTable& records) {
   return {records.AsInteger("FilePosition"), records.AsInteger("Size")};
 }
+
+namespace {
+
+// The snapshot encoder writing through the blob file's writer.
+class BlobWriterSink final : public SnapshotSink {
+ public:
+  explicit BlobWriterSink(BlobWriter& out) : out_(out) {}
+  std::uint64_t Position() const override { return static_cast<std::uint64_t>(out_.Position()); }
+  void Write(std::span<const std::uint8_t> bytes) override { out_.Write(bytes); }
+
+ private:
+  BlobWriter& out_;
+};
+
+}  // namespace
+
+void SystemClipboardCapture::OpenClipboard() {
+  if (!clipboard_.Open(owner_)) throw ClipboardOpenError();
+}
+
+void SystemClipboardCapture::WriteSnapshot(BlobWriter& out) {
+  BlobWriterSink sink(out);
+  CaptureClipboard(clipboard_, sink);
+}
+
+void SystemClipboardCapture::CloseClipboard() noexcept { clipboard_.Close(); }
 
 void SaveToFile(const BlobFile& blob, ClipboardCapture& clipboard, DataTable& records) {
   clipboard.OpenClipboard();

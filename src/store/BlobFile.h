@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/Clipboard.h"
 #include "store/DataTable.h"
 
 namespace tembric::platform {
@@ -63,6 +64,23 @@ class ClipboardCapture {
   virtual void OpenClipboard() = 0;  // throws when the clipboard cannot be opened
   virtual void WriteSnapshot(BlobWriter& out) = 0;
   virtual void CloseClipboard() noexcept = 0;
+};
+
+// The system's clipboard as SaveToFile captures it: every format it offers,
+// in the snapshot encoding, its header positions absolute in the blob file.
+// Opening fails with ClipboardOpenError ("Cannot open clipboard") while
+// another program holds it.
+class SystemClipboardCapture final : public ClipboardCapture {
+ public:
+  SystemClipboardCapture(platform::Clipboard& clipboard, platform::WindowHandle owner)
+      : clipboard_(clipboard), owner_(owner) {}
+  void OpenClipboard() override;
+  void WriteSnapshot(BlobWriter& out) override;
+  void CloseClipboard() noexcept override;
+
+ private:
+  platform::Clipboard& clipboard_;
+  platform::WindowHandle owner_;
 };
 
 class BlobFile {

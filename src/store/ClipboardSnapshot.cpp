@@ -73,11 +73,15 @@ void RestoreClipboard(platform::Clipboard& clipboard, std::span<const std::uint8
                       platform::WindowHandle owner) {
   platform::ClipboardOpen open(clipboard, owner);
   if (!open) throw ClipboardOpenError();
+  RestoreOpenClipboard(clipboard, snapshot);  // closed by `open` on every path
+}
+
+void RestoreOpenClipboard(platform::Clipboard& clipboard, std::span<const std::uint8_t> snapshot) {
   clipboard.Empty();
 
   std::size_t at = 0;
   while (snapshot.size() - at >= 2) {
-    if (snapshot.size() - at < kClipEntryHeaderSize) throw SnapshotReadError();  // closed by `open`
+    if (snapshot.size() - at < kClipEntryHeaderSize) throw SnapshotReadError();
     const ClipEntryHeader header = DecodeClipEntryHeader(snapshot.subspan(at).first<kClipEntryHeaderSize>());
     at += kClipEntryHeaderSize;
     // The size is checked against what is left before anything is copied.

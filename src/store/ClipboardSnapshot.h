@@ -91,4 +91,7 @@ std::size_t CaptureClipboard(platform::Clipboard& clipboard, SnapshotSink& sink)
 void RestoreClipboard(platform::Clipboard& clipboard, std::span<const std::uint8_t> snapshot,
                       platform::WindowHandle owner = platform::kNoWindow);
 
+// The same on a clipboard the caller has opened and closes afterwards.
+void RestoreOpenClipboard(platform::Clipboard& clipboard, std::span<const std::uint8_t> snapshot);
+
 }  // namespace tembric::store

@@ -69,6 +69,12 @@ class FakeClipboard : public platform::Clipboard {
     for (const Entry& e : entries_) out.push_back(e.format);
     return out;
   }
+  // The DIB of a bitmap placed with SetBitmap or PutBitmap, read without opening.
+  std::optional<Bytes> PeekBitmap() const {
+    const Entry* e = Find(platform::clip::kBitmap);
+    if (!e) return std::nullopt;
+    return e->bytes;
+  }
   // The block of a placed format, read without opening.
   std::optional<Bytes> Peek(ClipFormat format) const {
     const Entry* e = Find(format);
@@ -136,6 +142,22 @@ class FakeClipboard : public platform::Clipboard {
     if (std::find(refused_.begin(), refused_.end(), format) != refused_.end()) return false;
     Store({format, Kind::Memory, Bytes(bytes.begin(), bytes.end())});
     placed_.push_back(format);
+    return true;
+  }
+
+  // Keeps the DIB as the bitmap's content (what a synthesised CF_DIB gives
+  // back) and a palette object when the header declares a colour table.
+  bool SetBitmap(std::span<const std::uint8_t> dib) override {
+    if (!owner_ || dib.size() < 40) return false;
+    if (std::find(refused_.begin(), refused_.end(), platform::clip::kBitmap) != refused_.end()) return false;
+    Store({platform::clip::kBitmap, Kind::Object, Bytes(dib.begin(), dib.end())});
+    placed_.push_back(platform::clip::kBitmap);
+    const unsigned bits = dib[14] | dib[15] << 8;
+    const std::uint32_t used = dib[32] | dib[33] << 8 | dib[34] << 16 | static_cast<std::uint32_t>(dib[35]) << 24;
+    if (bits <= 8 || used != 0) {
+      Store({platform::clip::kPalette, Kind::Object, {}});
+      placed_.push_back(platform::clip::kPalette);
+    }
     return true;
   }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "MainControllerFixture.h"
 #include "app/MainController.h"
 #include "app/Trace.h"
 #include "context/Identification.h"
@@ -29,135 +30,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-constexpr const char* kFolder = "C:\\Tembric";
-constexpr const char* kExe = "C:\\Tembric\\Tembric.exe";
-constexpr const char* kIni = "C:\\Tembric\\Tembric.ini";
-constexpr const char* kRecords = "C:\\Tembric\\tembric.db";
-constexpr const char* kStamp = "20260102-030405";
-
-constexpr platform::WindowHandle kEditor = 0x100;
-constexpr platform::WindowHandle kBrowser = 0x200;
-constexpr platform::WindowHandle kOwnWindow = 0x300;
-
-// Top-level windows of two other programs and one of ours.
-class DesktopWindows final : public platform::WindowSystem {
- public:
-  platform::WindowHandle foreground = kEditor;
-  platform::WindowHandle ForegroundWindow() override { return foreground; }
-  platform::WindowHandle ParentOrOwner(platform::WindowHandle) override { return platform::kNoWindow; }
-  std::string WindowText(platform::WindowHandle window, int) override {
-    if (window == kEditor) return "notes.txt - Notepad";
-    if (window == kBrowser) return "Start page";
-    return "Tembric 1.2";
-  }
-  platform::WindowHandle FindTopLevel(const std::string&, const std::string&) override { return platform::kNoWindow; }
-  platform::WindowHandle FindChild(platform::WindowHandle, const std::string&,
-                                   const std::optional<std::string>&) override {
-    return platform::kNoWindow;
-  }
-  std::string ExecutablePathOf(platform::WindowHandle window) override {
-    if (window == kEditor) return "C:\\Windows\\notepad.exe";
-    if (window == kBrowser) return "C:\\Apps\\viewer.exe";
-    return kExe;
-  }
-};
-
-class NoVersions final : public platform::VersionInfo {
- public:
-  std::optional<platform::FileVersion> OwnFileVersion() override { return std::nullopt; }
-  std::unique_ptr<Resource> ReadResource(const std::string&) override { return nullptr; }
-};
-
-class NoDde final : public platform::DdeClient {
- public:
-  std::optional<std::string> RequestText(const std::string&, const std::string&, const std::string&,
-                                         unsigned) override {
-    return std::nullopt;
-  }
-};
-
-class RecordedTrace final : public TraceSink {
- public:
-  std::vector<std::string> lines;
-  void AddTraceLine(const std::string& line) override { lines.push_back(line); }
-};
-
-// Passes everything on, but refuses to write the settings file.
-class ReadOnlySettingsDisk final : public platform::FileSystem {
- public:
-  explicit ReadOnlySettingsDisk(platform::FileSystem& inner) : inner_(inner) {}
-  bool refuseIni = false;
-  bool Exists(const std::string& p) override { return inner_.Exists(p); }
-  std::vector<std::uint8_t> ReadAll(const std::string& p) override { return inner_.ReadAll(p); }
-  void WriteAndFlush(const std::string& p, const std::vector<std::uint8_t>& b) override {
-    Check(p);
-    inner_.WriteAndFlush(p, b);
-  }
-  void Replace(const std::string& from, const std::string& to) override {
-    Check(to);
-    inner_.Replace(from, to);
-  }
-  void Rename(const std::string& from, const std::string& to) override { inner_.Rename(from, to); }
-  void Remove(const std::string& p) override { inner_.Remove(p); }
-
- private:
-  void Check(const std::string& path) {
-    if (refuseIni && path.find(".ini") != std::string::npos) throw platform::FileError(path, "Access is denied");
-  }
-  platform::FileSystem& inner_;
-};
-
-class MainControllerTest : public ::testing::Test {
- protected:
-  MainControllerTest() { SetTraceSink(&trace); }
-  ~MainControllerTest() override { SetTraceSink(nullptr); }
-
-  void WriteIni(const std::string& text) { disk.Put(kIni, fakes::Text(text)); }
-
-  MainController& Controller() {
-    if (!controller) {
-      controller = std::make_unique<MainController>(MainControllerDeps{
-          .files = files,
-          .folder = kFolder,
-          .settingsPath = kIni,
-          .caption = "Tembric 1.2",
-          .notices = notices,
-          .view = view,
-          .clock = clock,
-          .windows = windows,
-          .target = tracker,
-          .seams = seams.All(),
-      });
-      view.Attach(controller.get());
-    }
-    return *controller;
-  }
-
-  MainController& Created() {
-    Controller().FormCreate(kStamp);
-    events.clear();
-    return *controller;
-  }
-
-  std::int32_t IniInteger(const char* section, const char* key) {
-    return SettingsFile(disk, kIni).ReadInteger(section, key, -1);
-  }
-
-  fakes::MemoryFileSystem disk;
-  ReadOnlySettingsDisk files{disk};
-  fakes::FakeNotices notices;
-  std::vector<std::string> events;
-  fakes::FakeMainView view{events};
-  fakes::FakeMainSeams seams{events};
-  fakes::FakeClock clock;
-  DesktopWindows windows;
-  NoVersions versions;
-  NoDde dde;
-  context::Identifier identifier{windows, versions, dde, kExe};
-  context::TargetTracker tracker{identifier};
-  RecordedTrace trace;
-  std::unique_ptr<MainController> controller;
-};
+class MainControllerTest : public MainControllerFixture {};
 
 TEST_F(MainControllerTest, CreationRunsItsStepsInOrder) {
   Controller().FormCreate(kStamp);

@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeClipboard.h"
 #include "fakes/MemoryFileSystem.h"
 #include "platform/FileSystem.h"
 #include "store/BlobFile.h"
+#include "store/ClipboardSnapshot.h"
 #include "store/Tables.h"
 
 namespace tembric::store {
@@ -283,6 +285,54 @@ TEST_F(SaveToFileTest, SaveImageToFileDoesNotSaveThePictureWhenTheFileCannotBeOp
               StartsWith("Cannot open file "));
   EXPECT_FALSE(saved);
   EXPECT_EQ(records_.State(), TableState::Browse);
+}
+
+// ---- Capturing the system's clipboard ------------------------------------------------------
+
+TEST_F(SaveToFileTest, TheSystemClipboardIsCapturedIntoTheFileAndComesBackInAnotherSession) {
+  CreateBlobFileIfMissing(blob_);
+  AppendToBlobFile(blob_, B("older"));
+  fakes::FakeClipboard system;
+  const platform::ClipFormat html = system.RegisterFormat("HTML Format");
+  system.Put(platform::clip::kText, B(std::string("plain\0", 6)));
+  system.Put(html, B("<b>rich</b>"));
+  SystemClipboardCapture capture(system, 7);
+
+  SaveToFile(blob_, capture, records_);
+  EXPECT_FALSE(system.IsOpen());
+  const BlobExtent first = CurrentExtent(records_);
+  EXPECT_EQ(first.filePosition, 5);
+  // Each header's Position is where it starts in the file.
+  const Bytes saved = ReadBlobExtent(blob_, first);
+  ASSERT_GE(saved.size(), 4u);
+  EXPECT_EQ(saved[0] | saved[1] << 8, 5);
+
+  // Captured twice more: three adjacent extents, the row at the last.
+  SaveToFile(blob_, capture, records_);
+  SaveToFile(blob_, capture, records_);
+  EXPECT_EQ(CurrentExtent(records_), (BlobExtent{first.filePosition + 2 * first.size, first.size}));
+
+  fakes::FakeClipboard later(0xC123);  // another session numbers the name differently
+  RestoreClipboard(later, ReadBlobExtent(blob_, CurrentExtent(records_)));
+  later.Open(1);
+  EXPECT_EQ(later.GetData(later.RegisterFormat("HTML Format")).bytes, B("<b>rich</b>"));
+  later.Close();
+}
+
+TEST_F(SaveToFileTest, ABusyClipboardIsReportedAndNothingIsWritten) {
+  CreateBlobFileIfMissing(blob_);
+  fakes::FakeClipboard system;
+  system.Put(platform::clip::kText, B("x"));
+  system.HoldBusy(1);
+  SystemClipboardCapture capture(system, 7);
+  EXPECT_EQ(MessageOf([&] { SaveToFile(blob_, capture, records_); }), "Cannot open clipboard");
+  EXPECT_EQ(records_.AsInteger("Type"), 0);
+  EXPECT_TRUE(fs_.ReadAll(blob_.Path()).empty());
+
+  // The blob file deleted: the clipboard is closed again and the open message shown.
+  fs_.Remove(blob_.Path());
+  EXPECT_THAT(MessageOf([&] { SaveToFile(blob_, capture, records_); }), StartsWith("Cannot open file "));
+  EXPECT_FALSE(system.IsOpen());
 }
 
 // ---- The 2 GB limit ---------------------------------------------------------------------

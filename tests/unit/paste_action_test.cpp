@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "fakes/FakeInput.h"
 #include "fakes/FakeLibraries.h"
 #include "fakes/MemoryFileSystem.h"
+#include "paste/Image.h"
 #include "paste/PasteAction.h"
 #include "plugins/TembricPlugin.h"
 #include "store/BlobFile.h"
@@ -40,6 +42,23 @@ Bytes Z(const std::string& s) {
   return b;
 }
 
+// A DIB header of a 1-pixel image (8 bits with two colours for a tag that
+// starts with "PAL", else 24 bits) followed by the tag, so that the tests see
+// which bytes reached the clipboard.
+Bytes FakeDib(const std::string& tag) {
+  DecodedImage image;
+  image.width = 1;
+  image.height = 1;
+  const bool palette = tag.find("PAL") != std::string::npos;
+  image.bitsPerPixel = palette ? 8 : 24;
+  image.paletteSize = palette ? 2 : 0;
+  AllocateDib(image);
+  Bytes dib = image.dib;
+  const Bytes t = B(tag);
+  dib.insert(dib.end(), t.begin(), t.end());
+  return dib;
+}
+
 class FakeDecoder : public ImageDecoder {
  public:
   std::vector<std::pair<ImageFormat, Bytes>> calls;
@@ -47,9 +66,7 @@ class FakeDecoder : public ImageDecoder {
     calls.emplace_back(format, Bytes(bytes.begin(), bytes.end()));
     if (bytes.size() >= 3 && bytes[0] == 'B' && bytes[1] == 'A' && bytes[2] == 'D')
       throw std::runtime_error("bad image");
-    Bytes dib = B(format == ImageFormat::Jpeg ? "DIB-J:" : "DIB-B:");
-    dib.insert(dib.end(), bytes.begin(), bytes.end());
-    return dib;
+    return FakeDib((format == ImageFormat::Jpeg ? "J:" : "B:") + std::string(bytes.begin(), bytes.end()));
   }
 };
 
@@ -59,7 +76,11 @@ class FakeHost : public PasteHost {
   bool restoreText = true;
   std::vector<std::string> messages;
   std::vector<std::string> traces;
-  void HideMainWindow() override { ++hides; }
+  std::function<void()> onHide;
+  void HideMainWindow() override {
+    ++hides;
+    if (onHide) onHide();
+  }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void Trace(const std::string& line) override { traces.push_back(line); }
   bool RestoreText() override { return restoreText; }
@@ -216,7 +237,7 @@ TEST_F(PasteActionTest, FolderAndUnknownTypesPasteWhatTheClipboardHeld) {
   EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_F(PasteActionTest, ImageFromTheBlobFileIsDecodedAsBmpAndPlacedAsDib) {
+TEST_F(PasteActionTest, ImageFromTheBlobFileIsDecodedAsBmpAndPlacedAsABitmapWithItsPalette) {
   PasteRecord record = Of(record_type::kImage);
   store::AppendToBlobFile(blob_, B("other"));
   record.extent = store::AppendToBlobFile(blob_, B("BMpixels"));
@@ -226,8 +247,19 @@ TEST_F(PasteActionTest, ImageFromTheBlobFileIsDecodedAsBmpAndPlacedAsDib) {
   ASSERT_EQ(decoder_.calls.size(), 1u);
   EXPECT_EQ(decoder_.calls[0].first, ImageFormat::Bmp);
   EXPECT_EQ(decoder_.calls[0].second, B("BMpixels"));
-  EXPECT_EQ(clipboard_.Peek(clip::kDib), B("DIB-B:BMpixels"));
-  EXPECT_FALSE(clipboard_.Peek(clip::kText).has_value());  // emptied first
+  EXPECT_EQ(clipboard_.PeekBitmap(), FakeDib("B:BMpixels"));
+  EXPECT_EQ(clipboard_.StoredFormats(), std::vector<platform::ClipFormat>{clip::kBitmap});  // emptied first
+
+  // A palette image brings its palette along.
+  record.extent = store::AppendToBlobFile(blob_, B("PAL8"));
+  EXPECT_EQ(Paste(record).end, PasteEnd::Pasted);
+  EXPECT_EQ(clipboard_.StoredFormats(), (std::vector<platform::ClipFormat>{clip::kBitmap, clip::kPalette}));
+  EXPECT_TRUE(host_.messages.empty());
+
+  // A refused bitmap is an error in the action.
+  clipboard_.RefuseSetData(clip::kBitmap);
+  Paste(record);
+  EXPECT_EQ(host_.messages, std::vector<std::string>{kErrorInAction});
 }
 
 TEST_F(PasteActionTest, ContentFailuresShowErrorInActionAndStillSendTheKeys) {
@@ -284,6 +316,19 @@ TEST_F(PasteActionTest, SnapshotsFromTheRowAndFromTheBlobFileRestoreEveryFormat)
     EXPECT_EQ(clipboard_.Peek(custom), B("rich")) << record->type;
   }
   EXPECT_TRUE(host_.messages.empty());
+
+  // Another program holding the clipboard for a moment when the snapshot is
+  // restored delays it; it does not fail it.
+  for (const PasteRecord* record : {&inRow, &inFile}) {
+    clipboard_.Clear();
+    host_.onHide = [this] {
+      clipboard_.HoldBusy(30);
+      busyOpens_ += 30;
+    };
+    EXPECT_EQ(Paste(*record).end, PasteEnd::Pasted);
+    EXPECT_EQ(pastedText_, Z("snap")) << record->type;
+    EXPECT_TRUE(host_.messages.empty()) << record->type;
+  }
 }
 
 TEST_F(PasteActionTest, PluginAnswerDecidesTheKeysAndHotkeysAreBlockedDuringTheCall) {
@@ -357,7 +402,7 @@ TEST_F(PasteActionTest, LinkedImageDecoderFollowsTheExtensionInAnyCase) {
   Paste(Linked(record_type::kImageFile, "C:\\a.JPEG"));
   Paste(Linked(record_type::kImageFile, "C:\\b.jpg"));
   Paste(Linked(record_type::kImageFile, "C:\\c.BMP"));
-  EXPECT_EQ(clipboard_.Peek(clip::kDib), B("DIB-B:bm"));
+  EXPECT_EQ(clipboard_.PeekBitmap(), FakeDib("B:bm"));
   ASSERT_EQ(decoder_.calls.size(), 3u);
   EXPECT_EQ(decoder_.calls[0], std::make_pair(ImageFormat::Jpeg, B("jp1")));
   EXPECT_EQ(decoder_.calls[1], std::make_pair(ImageFormat::Jpeg, B("jp2")));
@@ -365,7 +410,7 @@ TEST_F(PasteActionTest, LinkedImageDecoderFollowsTheExtensionInAnyCase) {
 
   EXPECT_EQ(Paste(Linked(record_type::kImageFile, "C:\\d.png")).end, PasteEnd::Pasted);
   EXPECT_EQ(decoder_.calls.size(), 3u);
-  EXPECT_EQ(clipboard_.Peek(clip::kDib), B("DIB-B:bm"));  // nothing placed
+  EXPECT_EQ(clipboard_.PeekBitmap(), FakeDib("B:bm"));  // nothing placed
   EXPECT_FALSE(ImageFormatOfName("C:\\dir.jpg\\file").has_value());
 }
 

@@ -7,8 +7,11 @@
 #include "app/win32/MainCommands.h"
 #include "app/win32/MessageBoxes.h"
 #include "app/win32/TablesForm.h"
+#include "platform/Clipboard.h"
 #include "platform/Collation.h"
 #include "platform/FileSystem.h"
+#include "platform/Input.h"
+#include "platform/Libraries.h"
 #include "platform/win32/Win32Platform.h"
 #include "store/Tables.h"
 
@@ -38,6 +41,18 @@ MainForm::MainForm(MainFormArgs args)
       identifier_(platform::win32::RealWindowSystem(), platform::win32::RealVersionInfo(),
                   platform::win32::RealDdeClient(), args_.executablePath),
       tracker_(identifier_),
+      blobFile_(args_.files, platform::FolderOf(args_.executablePath), ProgramNotices()),
+      paste_(MainPasteDeps{
+          .clipboard = platform::win32::RealClipboard(),
+          .input = platform::win32::RealInput(),
+          .files = args_.files,
+          .libraries = platform::RealLibraries(),
+          .decoder = decoder_,
+          .controller = controller_,
+          .tree = model_,
+          .target = tracker_,
+          .notices = ProgramNotices(),
+      }),
       controller_(MainControllerDeps{
           .files = args_.files,
           .folder = platform::FolderOf(args_.executablePath),
@@ -48,7 +63,7 @@ MainForm::MainForm(MainFormArgs args)
           .clock = SteadyClock(),
           .windows = platform::win32::RealWindowSystem(),
           .target = tracker_,
-          .seams = {.hotkeys = &hotkeys_, .recordTree = &tree_},
+          .seams = {.hotkeys = &hotkeys_, .blobFile = &blobFile_, .recordTree = &tree_, .paste = &paste_},
       }),
       tree_(model_, controller_.Library().records, *this, hotkeys_),
       treeView_(model_),
@@ -72,6 +87,7 @@ void MainForm::CreateHidden() {
       .width = kDesignedWidth,
       .height = kDesignedHeight,
   });
+  paste_.SetOwner(reinterpret_cast<platform::WindowHandle>(Hwnd()));
 }
 
 void MainForm::SetTableViewer(TablesForm* tables) {

@@ -8,8 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "app/MainBlobFile.h"
 #include "app/MainController.h"
 #include "app/MainFilter.h"
+#include "app/MainPaste.h"
 #include "app/MainTree.h"
 #include "app/MainView.h"
 #include "app/win32/FilterKeys.h"
@@ -18,6 +20,7 @@
 #include "app/win32/TrayIcon.h"
 #include "app/win32/Window.h"
 #include "context/Identification.h"
+#include "paste/ImageDecoding.h"
 #include "tree/SelectionSync.h"
 #include "tree/TreeModel.h"
 
@@ -112,6 +115,10 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   context::Identifier identifier_;
   context::TargetTracker tracker_;
   InertHotkeys hotkeys_;
+  paste::FileImageDecoder decoder_;
+  MainBlobFile blobFile_;
+  // Holds a reference to controller_, which is made after it.
+  MainPaste paste_;
   MainController controller_;
   MainTree tree_;
   RecordTreeView treeView_;
