@@ -72,8 +72,22 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "run: look at it with e.g. 'DISPLAY=$DISPLAY import -window root shot.png'"
 fi
 
+# A first run gets a few records, so that there is something to paste
+# before records can be made in the program itself.
+if [ ! -f "$portable/tembric.db" ] && [ -f "$portable/tembric-db.exe" ]; then
+  echo "run: adding a starter library to $portable"
+  (
+    cd "$portable"
+    folder=$(wine winepath -w "$PWD" 2>/dev/null | tr -d '\r')
+    wine tembric-db.exe add "$folder" '\Welcome' --memo 'Hello from Tembric!' >/dev/null
+    wine tembric-db.exe add "$folder" '\Signatures\Kind regards' --memo $'Kind regards,\r\nAnna' >/dev/null
+    wine tembric-db.exe add "$folder" '\Signatures\Thanks' --memo 'Thank you, that helps a lot.' >/dev/null
+  ) || echo "run: the starter library could not be made; Tembric starts with an empty one" >&2
+fi
+
 echo "run: starting Tembric from $portable (hidden until you call it up; Ctrl+C ends it)"
 cd "$portable"
+echo "run: to paste, click into another program, click Tembric's tray icon, type the first letters of a record (e.g. 'We') and press Enter"
 setsid wine Tembric.exe &
 wine_pid=$!
 set +e
