@@ -14,8 +14,10 @@
 #include "context/Identification.h"
 #include "fakes/FakeAppFiles.h"
 #include "fakes/FakeClock.h"
+#include "fakes/FakeDde.h"
 #include "fakes/FakeMainView.h"
 #include "fakes/FakeNotices.h"
+#include "fakes/FakeVersionInfo.h"
 #include "fakes/MemoryFileSystem.h"
 #include "platform/Dde.h"
 #include "platform/VersionInfo.h"
@@ -54,20 +56,6 @@ class DesktopWindows final : public platform::WindowSystem {
     if (window == kEditor) return "C:\\Windows\\notepad.exe";
     if (window == kBrowser) return "C:\\Apps\\viewer.exe";
     return kExe;
-  }
-};
-
-class NoVersions final : public platform::VersionInfo {
- public:
-  std::optional<platform::FileVersion> OwnFileVersion() override { return std::nullopt; }
-  std::unique_ptr<Resource> ReadResource(const std::string&) override { return nullptr; }
-};
-
-class NoDde final : public platform::DdeClient {
- public:
-  std::optional<std::string> RequestText(const std::string&, const std::string&, const std::string&,
-                                         unsigned) override {
-    return std::nullopt;
   }
 };
 
@@ -154,8 +142,8 @@ class MainControllerFixture : public ::testing::Test {
   fakes::FakeMainSeams seams{events};
   fakes::FakeClock clock;
   DesktopWindows windows;
-  NoVersions versions;
-  NoDde dde;
+  fakes::FakeVersionInfo versions;  // no resources
+  fakes::FakeDde dde;               // no servers
   context::Identifier identifier{windows, versions, dde, kExe};
   context::TargetTracker tracker{identifier};
   RecordedTrace trace;

@@ -13,9 +13,11 @@
 #include "context/Identification.h"
 #include "fakes/FakeAppFiles.h"
 #include "fakes/FakeClock.h"
+#include "fakes/FakeDde.h"
 #include "fakes/FakeMainView.h"
 #include "fakes/FakeNotices.h"
 #include "fakes/FakeSyncView.h"
+#include "fakes/FakeVersionInfo.h"
 #include "fakes/MemoryFileSystem.h"
 #include "fakes/TreeRecords.h"
 #include "platform/Collation.h"
@@ -33,20 +35,6 @@ using ::testing::IsEmpty;
 constexpr const char* kFolder = "C:\\Tembric";
 constexpr const char* kIni = "C:\\Tembric\\Tembric.ini";
 constexpr const char* kRecords = "C:\\Tembric\\tembric.db";
-
-class NoVersions final : public platform::VersionInfo {
- public:
-  std::optional<platform::FileVersion> OwnFileVersion() override { return std::nullopt; }
-  std::unique_ptr<Resource> ReadResource(const std::string&) override { return nullptr; }
-};
-
-class NoDde final : public platform::DdeClient {
- public:
-  std::optional<std::string> RequestText(const std::string&, const std::string&, const std::string&,
-                                         unsigned) override {
-    return std::nullopt;
-  }
-};
 
 // One window of another program, in front.
 class EditorInFront final : public platform::WindowSystem {
@@ -129,8 +117,8 @@ class MainTreeTest : public ::testing::Test {
   fakes::FakeMainSeams seams{events};
   fakes::FakeClock clock;
   fakes::FakeSyncView syncView;
-  NoVersions versions;
-  NoDde dde;
+  fakes::FakeVersionInfo versions;  // no resources
+  fakes::FakeDde dde;               // no servers
   EditorInFront windows;
   context::Identifier identifier{windows, versions, dde, "C:\\Tembric\\Tembric.exe"};
   context::TargetTracker tracker{identifier};
