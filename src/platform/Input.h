@@ -43,7 +43,9 @@ class Input {
   virtual void EnableWindow(WindowHandle window) = 0;
   virtual void SetForegroundWindow(WindowHandle window) = 0;
 
-  // Blocks the calling thread; no messages are handled meanwhile.
+  // Blocks the calling thread: input and posted messages wait. Messages that
+  // other threads and programs send to the thread's windows are answered, so
+  // that a program reading a clipboard this thread owns is not held up.
   virtual void SleepMs(int ms) = 0;
   // A monotonic clock in milliseconds.
   virtual std::int64_t NowMs() = 0;

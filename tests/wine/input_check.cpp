@@ -69,9 +69,28 @@ void SetClipboardText(HWND owner, const char* text) {
   CloseClipboard();
 }
 
+constexpr DWORD kWrongText = 100000;
+
+// The child process: how long it took to open the clipboard and read its
+// text as CF_UNICODETEXT, in ms, or kWrongText when the text is not "placed".
+int ReadClipboard() {
+  const ULONGLONG start = GetTickCount64();
+  for (int i = 0; i < 500 && !OpenClipboard(nullptr); ++i) Sleep(5);
+  std::string text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      for (const wchar_t* p = chars; *p; ++p) text += static_cast<char>(*p);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text == "placed" ? static_cast<int>(GetTickCount64() - start) : static_cast<int>(kWrongText);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--read-clipboard") == 0) return ReadClipboard();
   using tembric::platform::KeyEvent;
   namespace vk = tembric::platform::vk;
   tembric::platform::Input& input = tembric::platform::win32::RealInput();
@@ -143,6 +162,29 @@ int main() {
   std::printf("\n");
   input.RefreshKeyState();
   if (input.IsKeyDown(vk::kControl)) keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+
+  // While the paste sleeps before the restore, Tembric owns the clipboard;
+  // another program that reads it then must not wait for the sleep to end.
+  SetClipboardText(window, "placed");
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string command = std::string("\"") + self + "\" --read-clipboard";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  const bool started =
+      CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child) != FALSE;
+  Check(started, "the reading process started");
+  input.SleepMs(2000);
+  DWORD readMs = kWrongText;
+  if (started) {
+    WaitForSingleObject(child.hProcess, 10000);
+    GetExitCodeProcess(child.hProcess, &readMs);
+    CloseHandle(child.hProcess);
+    CloseHandle(child.hThread);
+  }
+  Check(readMs != kWrongText, "the other program reads the text placed before the sleep");
+  Check(readMs < 1000, "and does not wait for the sleep to end (" + std::to_string(readMs) + " ms)");
 
   DestroyWindow(window);
   std::printf("%d failure(s)\n", failures);
