@@ -134,8 +134,18 @@ std::string AddressFromFirefoxReply(const std::string& reply) {
   return address;
 }
 
+bool Identifier::IsNotificationArea(platform::WindowHandle window) {
+  const std::string name = windows_.ClassName(window);
+  for (const char* tray : kNotificationAreaClasses)
+    if (name == tray) return true;
+  return false;
+}
+
 void TargetTracker::Sample(platform::WindowHandle foreground) {
   if (foreground == platform::kNoWindow) return;
+  // A click on our tray icon may make the notification area the foreground
+  // window for a moment; a paste must not go there.
+  if (identifier_.IsNotificationArea(foreground)) return;
   // Our own windows give nothing: the previous target stays, so a paste
   // never returns the focus to this program.
   if (auto descriptor = identifier_.IdentifyWindow(foreground)) target_ = std::move(*descriptor);

@@ -16,6 +16,11 @@ class WindowSystem;
 
 namespace tembric::context {
 
+// Window classes of the shell's notification area.
+inline constexpr const char* kNotificationAreaClasses[] = {
+    "Shell_TrayWnd", "Shell_SecondaryTrayWnd", "NotifyIconOverflowWindow", "TopLevelWindowForOverflowXamlIsland",
+    "__winex11_standalone_tray"};
+
 class Identifier {
  public:
   Identifier(platform::WindowSystem& windows, platform::VersionInfo& versions, platform::DdeClient& dde,
@@ -25,6 +30,9 @@ class Identifier {
   // when the root belongs to this program.
   std::optional<TWinDescriptor> IdentifyWindow(platform::WindowHandle window);
   std::string GetExeFileName(platform::WindowHandle window);
+  // True for the shell's notification area (the taskbar, its overflow, Wine's
+  // stand-alone tray), where our tray icon lives.
+  bool IsNotificationArea(platform::WindowHandle window);
   std::string GetVersionName(const std::string& executablePath);
   std::string GetIEAddress(platform::WindowHandle window);
   std::string GetFirefoxAddress();
@@ -45,8 +53,9 @@ std::string FilePathFromExecutable(const std::string& executablePath);
 std::string AddressFromFirefoxReply(const std::string& reply);
 
 // The latest identification of the foreground window. A tick that meets a
-// window of this program keeps the previous identification, so the target
-// never names one of our own windows.
+// window of this program, or the notification area where its tray icon is,
+// keeps the previous identification, so the target never names one of our
+// own windows and never the place the user clicked to call us up.
 class TargetTracker {
  public:
   explicit TargetTracker(Identifier& identifier) : identifier_(identifier) {}

@@ -15,6 +15,7 @@ class NoWindows final : public WindowSystem {
     return kNoWindow;
   }
   std::string ExecutablePathOf(WindowHandle) override { return {}; }
+  std::string ClassName(WindowHandle) override { return {}; }
 };
 
 }  // namespace

@@ -28,6 +28,8 @@ class WindowSystem {
                                  const std::optional<std::string>& title) = 0;
   // Full path of the executable of the process that owns the window; empty on failure.
   virtual std::string ExecutablePathOf(WindowHandle window) = 0;
+  // The name of the window's class; empty when the window does not exist.
+  virtual std::string ClassName(WindowHandle window) = 0;
 };
 
 // A window system with no windows, for builds that have none.

@@ -90,6 +90,10 @@ class FakeWindowSystem : public platform::WindowSystem {
     return platform::kNoWindow;
   }
 
+  std::string ClassName(Handle window) override {
+    const auto it = windows_.find(window);
+    return it == windows_.end() ? std::string() : it->second.className;
+  }
   std::string ExecutablePathOf(Handle window) override {
     ++executableQueries_;
     const auto it = windows_.find(window);

@@ -35,6 +35,7 @@ constexpr const char* kStamp = "20260102-030405";
 constexpr platform::WindowHandle kEditor = 0x100;
 constexpr platform::WindowHandle kBrowser = 0x200;
 constexpr platform::WindowHandle kOwnWindow = 0x300;
+constexpr platform::WindowHandle kTray = 0x400;  // the shell's notification area
 
 // Top-level windows of two other programs and one of ours.
 class DesktopWindows final : public platform::WindowSystem {
@@ -52,9 +53,11 @@ class DesktopWindows final : public platform::WindowSystem {
                                    const std::optional<std::string>&) override {
     return platform::kNoWindow;
   }
+  std::string ClassName(platform::WindowHandle window) override { return window == kTray ? "Shell_TrayWnd" : "Any"; }
   std::string ExecutablePathOf(platform::WindowHandle window) override {
     if (window == kEditor) return "C:\\Windows\\notepad.exe";
     if (window == kBrowser) return "C:\\Apps\\viewer.exe";
+    if (window == kTray) return "C:\\Windows\\explorer.exe";
     return kExe;
   }
 };

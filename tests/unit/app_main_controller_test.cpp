@@ -232,6 +232,11 @@ TEST_F(MainControllerTest, TickIdentifiesTheTargetAndKeepsItOnOurOwnWindow) {
   main.Timer2Timer();
   EXPECT_EQ(main.TargetInfo().Wnd, kEditor);
   EXPECT_EQ(trace.lines.size(), 1u);
+  // Nor the notification area, where the user clicked our tray icon.
+  windows.foreground = kTray;
+  main.Timer2Timer();
+  EXPECT_EQ(main.TargetInfo().Wnd, kEditor);
+  EXPECT_EQ(trace.lines.size(), 1u);
 
   windows.foreground = kBrowser;
   main.Timer2Timer();

@@ -48,6 +48,7 @@ class EditorInFront final : public platform::WindowSystem {
     return platform::kNoWindow;
   }
   std::string ExecutablePathOf(platform::WindowHandle) override { return "C:\\Windows\\notepad.exe"; }
+  std::string ClassName(platform::WindowHandle) override { return "Notepad"; }
 };
 
 // The records file of an earlier run.

@@ -261,7 +261,11 @@ TEST_F(IdentificationTest, TrackerKeepsThePreviousTargetWhenOurOwnWindowIsInFron
   const TWinDescriptor seen = tracker.TargetInfo();
   EXPECT_EQ(seen.WinTitle, "notes.txt");
 
-  for (const auto front : {ours, ourDialog, kNoWindow}) {
+  // The notification area, where the user clicks our tray icon, is skipped
+  // like our own windows; another window of the shell's process is not.
+  const auto taskbar = windows.AddTopLevel(notepad, "Shell_TrayWnd", "");
+  const auto wineTray = windows.AddTopLevel(notepad, "__winex11_standalone_tray", "Wine System Tray");
+  for (const auto front : {ours, ourDialog, kNoWindow, taskbar, wineTray}) {
     tracker.Sample(front);
     EXPECT_EQ(tracker.TargetInfo(), seen) << front;
   }

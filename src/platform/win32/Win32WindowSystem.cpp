@@ -70,6 +70,12 @@ class Win32WindowSystem final : public WindowSystem {
     return FromHwnd(FindWindowExA(ToHwnd(parent), nullptr, className.c_str(), title ? title->c_str() : nullptr));
   }
 
+  std::string ClassName(WindowHandle window) override {
+    char name[256] = {};
+    const int length = GetClassNameA(reinterpret_cast<HWND>(window), name, static_cast<int>(sizeof name));
+    return length > 0 ? std::string(name, static_cast<std::size_t>(length)) : std::string();
+  }
+
   std::string ExecutablePathOf(WindowHandle window) override {
     const LoadedLibrary psapi("psapi.dll");
     if (!psapi) return {};
