@@ -16,6 +16,11 @@
 #   click_close_box / click_toolbar_button TEXT
 #   ini_value SECTION KEY      a value of $APP/Tembric.ini
 #   wait_hidden / wait_shown   TForm1 hidden / shown, Tembric alive
+#   tree_focus                 the tree's focused item: "TEXT expanded|collapsed"
+#   debug_log                  the text of the debug window's log box
+#   tembric_boxes              Tembric's visible message boxes
+#   start_paste_target TITLE LOG  an edit box to paste into, given the focus
+#   wait_target TITLE          Tembric has taken that window as the target
 
 readonly MAIN_CLASS=TForm1
 readonly MAIN_CAPTION='Tembric 1.2'
@@ -136,6 +141,53 @@ tree_top_level() {
 # The captions with the context folder's variable name replaced.
 tree_top_level_normalised() {
   tree_top_level | awk 'NR == 2 && / \([0-9]+\)$/ { sub(/^.* \(/, "<context> ("); } { print }'
+}
+
+# tree_focus: the focused item of the main window's tree as "TEXT
+# expanded|collapsed" (empty when no item has the focus).
+tree_focus() {
+  probe tree-items "$MAIN_CLASS" |
+    awk '$1 == "item" && $5 == "selected" { s = $4; sub(/^item [0-9]+ -?[0-9]+ [a-z]+ selected /, ""); print $0 " " s; exit }'
+}
+
+# debug_log: the text of the debug window's log box (the window may be
+# hidden; the box is filled all the same).
+debug_log() { probe edit-text -multiline TForm2 2>/dev/null || true; }
+
+# tembric_boxes: one windows-of-exe line per visible message box of Tembric.
+tembric_boxes() { tembric_windows | awk -F'\t' '$3 == "#32770" && $4 == "visible"'; }
+
+# start_paste_target TITLE LOG: starts tembric-paste-target.exe, which logs
+# every paste into its edit box to the Unix file LOG, and gives its window
+# the focus as a user who clicks it does; sets PASTE_TARGET_PID. Tembric
+# takes the window as the one to paste into once it has sampled the
+# foreground window in the background: see wait_target.
+start_paste_target() {
+  local title=$1 log=$2 xwin=
+  [ -f "$TEMBRIC_BUILD_DIR/bin/tembric-paste-target.exe" ] || fail "tembric-paste-target.exe is not built"
+  : >"$log"
+  wine "$TEMBRIC_BUILD_DIR/bin/tembric-paste-target.exe" "$title" "$(windows_path "$log")" >/dev/null 2>&1 &
+  PASTE_TARGET_PID=$!
+  E2E_BACKGROUND_PIDS+=("$PASTE_TARGET_PID")
+  # shellcheck disable=SC2317  # called through wait_for
+  paste_target_mapped() { xwin=$(x_visible_titled "$title" | head -n 1); [ -n "$xwin" ]; }
+  wait_for paste_target_mapped 10 || fail "the paste target \"$title\" did not appear"
+  xdotool windowactivate --sync "$xwin" >/dev/null 2>&1 || xdotool windowfocus --sync "$xwin"
+  # shellcheck disable=SC2317
+  paste_target_in_front() { probe window-state -name "$title" | grep -qx "foreground 1"; }
+  wait_for paste_target_in_front 5 || fail "the paste target \"$title\" did not come to the front"
+}
+
+# wait_target TITLE: Tembric, in the background, has identified the window
+# titled TITLE as the one the user works in (its debug log's latest
+# "Target: APPLICATION | TITLE" line).
+wait_target() {
+  # shellcheck disable=SC2317
+  target_is() {
+    alive "$TEMBRIC_PID" || fail "Tembric ended"
+    [ "$(debug_log | grep '^Target: ' | tail -n 1 | sed 's/^.* | //')" = "$1" ]
+  }
+  wait_for target_is "$1" 5 || fail "Tembric did not take \"$1\" as the target within 5s; log:"$'\n'"$(debug_log)"
 }
 
 # activate_main: the main window gets the X focus, so that typed keys reach it.

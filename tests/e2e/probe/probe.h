@@ -133,5 +133,8 @@ int CloseBox(const Args& args);      // close-box WINDOW
 int Controls(const Args& args);      // controls WINDOW
 int EditText(const Args& args);      // edit-text [-multiline | -single] WINDOW
 int Toolbar(const Args& args);       // toolbar WINDOW
+int ClipboardSetText(const Args& args);  // clipboard-set-text TEXT
+int ClipboardText(const Args& args);     // clipboard-text
+int ClipboardFormats(const Args& args);  // clipboard-formats
 
 }  // namespace probe

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Time from Enter on a text record until the paste reaches the application
+# the user came from, with the real Tembric.exe under Wine.
+#
+# Usage: bench/wine/paste-time.sh WINDOWS_BUILD_DIR [RUNS]
+#   RUNS  timed pastes (default 20)
+#
+# Starts Tembric on a small library and tembric-paste-target.exe, whose edit
+# box logs each paste with its wall-clock time, and gives the target the
+# focus. Then RUNS times: a left click on the tray icon, the record's first
+# letters typed into the filter box, the time taken (`date +%s%3N`) and
+# Enter; the paste's time from the target's log minus that time is one run.
+# Each run waits for Tembric to put the clipboard's text back before the
+# next. Prints every run and the median, and how many pastes brought other
+# content than the record's text.
+set -euo pipefail
+[ $# -ge 1 ] || { sed -n '2,15p' "$0"; exit 2; }
+TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
+runs=${2:-20}
+export TEMBRIC_BUILD_DIR
+export TEMBRIC_TEST_NAME=paste-time
+export E2E_DEADLINE=${E2E_DEADLINE:-3600}
+# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
+source "$(cd "$(dirname "$0")/../../tests/e2e/lib" && pwd)/harness.sh"
+# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/main_window.sh
+source "$E2E_LIB/main_window.sh"
+# shellcheck source-path=SCRIPTDIR source=library.sh
+source "$(dirname "$0")/library.sh"
+
+readonly TARGET_TITLE='Paste here'
+readonly KNOWN_TEXT='on the clipboard before'
+readonly LETTERS=Qui CAPTION='Quick note'
+require_db_tool
+e2e_setup
+
+step "library, Tembric, the paste target"
+out=$(cd "$APP" && wine tembric-db.exe add "$(windows_path "$APP")" '\Quick note' --memo 'a quick note' 2>&1) ||
+  fail "tembric-db add failed: $out"
+start_tembric
+wait_started 60
+wait_tray_icon 30
+target_log=$E2E_TMP/pasted.log
+start_paste_target "$TARGET_TITLE" "$target_log"
+wait_target "$TARGET_TITLE"
+probe clipboard-set-text "$KNOWN_TEXT" || fail "the clipboard's text could not be set"
+
+pastes() { grep -c '^paste' "$target_log" || true; }
+focus_on_record() { [ "$(tree_focus)" = "$CAPTION collapsed" ]; }
+known_text_back() { [ "$(probe clipboard-text 2>/dev/null)" = "$KNOWN_TEXT" ]; }
+new_paste() { [ "$(pastes)" -gt "$before" ]; }
+
+declare -a times=()
+wrong=0
+for ((i = 1; i <= runs; i++)); do
+  step "paste $i of $runs"
+  show_from_tray
+  activate_main
+  xdotool type --delay 120 "$LETTERS"
+  wait_for focus_on_record 10 || fail "typing \"$LETTERS\" did not reach \"$CAPTION\": $(tree_focus)"
+  before=$(pastes)
+  t0=$(date +%s%3N)
+  xdotool key Return
+  wait_for new_paste 30 || fail "no paste reached the target within 30s; debug log:"$'\n'"$(debug_log)"
+  [ "$(pastes)" -eq $((before + 1)) ] || fail "Enter gave $(($(pastes) - before)) pastes"
+  line=$(grep '^paste' "$target_log" | tail -n 1)
+  at=$(printf '%s\n' "$line" | awk -F'\t' '{ sub(/^at /, "", $2); print $2 }')
+  waited=$(printf '%s\n' "$line" | awk -F'\t' '$3 ~ /^waited / { sub(/^waited /, "", $3); print $3 }')
+  ms=$((at - t0))
+  times+=("$ms")
+  # A timing of a paste that brought the wrong content still counts, but
+  # is shown as such.
+  if printf '%s\n' "$line" | grep -qF $'\ttext a quick note'; then
+    log "pasted $ms ms after Enter (the target waited $waited ms for the clipboard)"
+  else
+    wrong=$((wrong + 1))
+    log "pasted $ms ms after Enter, OTHER CONTENT: $line"
+  fi
+  wait_for known_text_back 10 || fail "the clipboard's text was not put back within 10s"
+  wait_hidden 10
+done
+
+echo
+echo "Enter to paste under Wine, $runs runs: ${times[*]} ms; median $(median "${times[@]}") ms"
+[ "$wrong" -eq 0 ] || echo "$wrong of $runs pastes brought other content than the record's text (see the log above)"
