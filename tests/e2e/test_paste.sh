@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Enter on a record pastes it into the application the user came from.
 #
-# Usage: test_paste.sh text|textfile|bmp|jpeg|missing
+# Usage: test_paste.sh text|textfile|bmp|jpeg|missing|image|snapshot
 #
-# A library of five records with distinct first letters: a text of two
-# lines, a link to a text file written with LF line ends and no final line
-# break, links to a 37 x 23 24-bit BMP and to a 64 x 48 JPEG with an
-# upper-case extension, and a link to a picture that does not exist. With
+# A library of records with distinct first letters: a text of two lines, a
+# link to a text file written with LF line ends and no final line break,
+# links to a 37 x 23 24-bit BMP and to a 64 x 48 JPEG with an upper-case
+# extension, a link to a picture that does not exist, a 19 x 11 picture of
+# 16 colours held in the blob file (image), and a snapshot in the blob file
+# of a clipboard that held a text and "HTML Format" (snapshot, captured
+# with tembric-db from the prefix's clipboard). With
 # Tembric in the background the user works in tembric-paste-target.exe
 # (until Tembric has taken it as the target) with a known text on the
 # clipboard, brings up Tembric from the tray, types the record's first
@@ -15,8 +18,11 @@
 #                   the text on the clipboard (the file's lines ending in
 #                   CR LF, the last one too), and the text lands in its edit
 #                   box;
-#   bmp, jpeg       one paste reaches the target with a bitmap of the
-#                   picture's size and no text on the clipboard;
+#   bmp, jpeg,      one paste reaches the target with a bitmap of the
+#   image           picture's size and no text on the clipboard (and for
+#                   the picture of 16 colours, its palette);
+#   snapshot        one paste reaches the target with the snapshot's text
+#                   and its "HTML Format" under this session's number;
 #   missing         the main window hides, no paste reaches the target for
 #                   1.5 s and no message box comes up;
 # and in every case the known text is on the clipboard again within 3 s,
@@ -36,7 +42,9 @@ case $variant in
   bmp) letters=Bit caption='Bitmap picture' expected='bitmap 37 23' ;;
   jpeg) letters=Jpe caption='Jpeg photo' expected='bitmap 64 48' ;;
   missing) letters=Los caption='Lost picture' expected=nothing ;;
-  *) echo "usage: $0 text|textfile|bmp|jpeg|missing" >&2; exit 2 ;;
+  image) letters=Ico caption='Icon in the library' expected='bitmap 19 11' format='^9$' ;;
+  snapshot) letters=Sna caption='Snapshot' expected='text snapshot text' format='=HTML Format$' ;;
+  *) echo "usage: $0 text|textfile|bmp|jpeg|missing|image|snapshot" >&2; exit 2 ;;
 esac
 readonly TARGET_TITLE='Paste here'
 readonly KNOWN_TEXT='on the clipboard before'
@@ -60,6 +68,13 @@ add_record '\Notes file' --type textlink --file-name "$(windows_path "$files/not
 add_record '\Bitmap picture' --type imagelink --file-name "$(windows_path "$files/picture.bmp")"
 add_record '\Jpeg photo' --type imagelink --file-name "$(windows_path "$files/photo.JPEG")"
 add_record '\Lost picture' --type imagelink --file-name "$(windows_path "$files/gone.bmp")"
+convert -size 19x11 gradient:red-blue -colors 16 -type Palette BMP3:"$files/icon.bmp"
+[ "$(od -An -tu2 -j28 -N2 "$files/icon.bmp" | tr -d ' ')" -le 8 ] || fail "convert did not write a palette BMP"
+add_record '\Icon in the library' --type image --content-file "$(windows_path "$files/icon.bmp")"
+if [ "$variant" = snapshot ]; then
+  probe clipboard-set-text 'snapshot text' 'HTML Format' '<b>snapshot</b>' || fail "the clipboard could not be set"
+  add_record '\Snapshot' --type clipboard --capture-clipboard
+fi
 
 step "Tembric in the background, the user in the paste target"
 start_tembric
@@ -126,6 +141,10 @@ else
       [ -z "$(paste_field text)" ] || fail "text was on offer along with the picture: $line"
       ;;
   esac
+  if [ -n "${format:-}" ]; then
+    paste_field formats | sed 's/^formats //' | tr ',' '\n' | grep -q "$format" ||
+      fail "the paste brought no format matching \"$format\":$(details)"
+  fi
 fi
 
 step "the text from before is back on the clipboard"

@@ -105,6 +105,33 @@ TEST_F(TembricDbTool, AddRefusesBadPathsDuplicatesAndUnknownOptionsWithoutWritin
   EXPECT_EQ(ReadFile("tembric.db"), before);
 }
 
+TEST_F(TembricDbTool, ContentFilesGoToTheBlobFileOrTheBlobFieldByType) {
+  { std::ofstream(folder_ + "/pic.bmp", std::ios::binary) << "BMpicture"; }
+  { std::ofstream(folder_ + "/snap.bin", std::ios::binary) << std::string("snap\0shot", 9); }
+  const std::string pic = folder_ + "/pic.bmp", snap = folder_ + "/snap.bin";
+  ASSERT_EQ(Run({"add", folder_, "\\Logo", "--type", "image", "--content-file", pic}).code, 0);
+  ASSERT_EQ(Run({"add", folder_, "\\Clip", "--type", "clipboard", "--content-file", snap}).code, 0);
+  ASSERT_EQ(Run({"add", folder_, "\\Row", "--type", "clipboard-in-row", "--content-file", snap}).code, 0);
+
+  // Appended one after the other, each record pointing at its own extent.
+  EXPECT_EQ(ReadFile("data.tmd"), std::string("BMpicturesnap\0shot", 18));
+  const std::string dump = Run({"dump", folder_}).out;
+  EXPECT_THAT(dump, HasSubstr("Subject = \"Logo\"\nCategory = \"\"\nMemo = null\nNode = null\nType = 2\n"
+                              "FullName = \"\\\\Logo\"\nBlob = null\nFilePosition = 0\nSize = 9\n"));
+  EXPECT_THAT(dump, HasSubstr("Type = 20\nFullName = \"\\\\Clip\"\nBlob = null\nFilePosition = 9\nSize = 9\n"));
+  EXPECT_THAT(dump, HasSubstr("Type = 10\nFullName = \"\\\\Row\"\nBlob = "));
+  EXPECT_THAT(Run({"list", folder_}).out, HasSubstr("\\Clip\tclipboard\n"));
+
+  // A missing content file or a capture that cannot be made adds nothing.
+  const std::string before = ReadFile("tembric.db");
+  EXPECT_NE(Run({"add", folder_, "\\Gone", "--type", "image", "--content-file", folder_ + "/gone.bmp"}).code, 0);
+  EXPECT_EQ(Run({"add", folder_, "\\Text", "--capture-clipboard"}).code, 2);
+  EXPECT_EQ(Run({"add", folder_, "\\Snap", "--type", "clipboard", "--capture-clipboard"}).code,
+            2);  // no clipboard here
+  EXPECT_EQ(ReadFile("tembric.db"), before);
+  EXPECT_EQ(ReadFile("data.tmd").size(), 18u);
+}
+
 TEST_F(TembricDbTool, GenerateAddsTheRequestedNumberOfRecords) {
   const Result gen = Run({"generate", folder_, "250", "--seed", "7"});
   ASSERT_EQ(gen.code, 0) << gen.err;

@@ -3,10 +3,14 @@
 #include <charconv>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 
+#include "platform/Clipboard.h"
 #include "platform/FileSystem.h"
+#include "store/BlobFile.h"
+#include "store/ClipboardSnapshot.h"
 #include "store/SyntheticLibrary.h"
 #include "store/Tables.h"
 
@@ -24,9 +28,12 @@ constexpr const char* kUsage =
     "  list FOLDER [TABLE]           one line per row (TABLE: records (default), windows, relations)\n"
     "  dump FOLDER [TABLE]           every field of every row, as text that keeps nulls and bytes\n"
     "  add FOLDER PATH [options]     add a record at PATH (\\Folder\\Name), creating missing folders\n"
-    "      --type text|folder|image|plugin|textlink|imagelink|N   (default text)\n"
+    "      --type text|folder|image|plugin|textlink|imagelink|clipboard|clipboard-in-row|N   (default text)\n"
     "      --memo TEXT  --file-name PATH  --shortcut TEXT  --keydisplay TEXT  --keystring TEXT\n"
     "      --context-enabled\n"
+    "      --content-file FILE   the bytes of FILE as the record's content: appended to FOLDER\\data.tmd for\n"
+    "                            image (a BMP file) and clipboard (a snapshot), into the Blob field otherwise\n"
+    "      --capture-clipboard   the clipboard as it is now (clipboard, clipboard-in-row; Windows only)\n"
     "  generate FOLDER N [--seed S]  add N synthetic records (for benchmarks and tests)\n"
     "  check FOLDER                  load every table and report its rows\n";
 
@@ -34,6 +41,21 @@ class UsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// The whole clipboard in the snapshot encoding.
+store::Bytes CaptureSystemClipboard() {
+#ifdef _WIN32
+  platform::Clipboard& clipboard = platform::win32::RealClipboard();
+  const platform::ClipboardOpen open(clipboard, platform::kNoWindow);
+  if (!open) throw store::ClipboardOpenError();
+  store::Bytes bytes;
+  store::VectorSink sink(bytes);
+  store::CaptureClipboard(clipboard, sink);
+  return bytes;
+#else
+  throw UsageError("--capture-clipboard needs the Windows build");
+#endif
+}
 
 struct Table {
   const char* name;
@@ -64,11 +86,21 @@ std::string Escaped(std::string_view text) {
   std::string out = "\"";
   for (const unsigned char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20 || c == 0x7f) {
           char hex[5];
@@ -98,24 +130,38 @@ std::string Shown(const Value& v) {
 
 std::string TypeName(std::int64_t type) {
   switch (static_cast<store::RecordType>(type)) {
-    case store::RecordType::Creating: return "creating";
-    case store::RecordType::Text: return "text";
-    case store::RecordType::Folder: return "folder";
-    case store::RecordType::Image: return "image";
-    case store::RecordType::Plugin: return "plugin";
-    case store::RecordType::TextFileLink: return "textlink";
-    case store::RecordType::ImageFileLink: return "imagelink";
-    case store::RecordType::ClipboardInRow: return "clipboard-in-row";
-    case store::RecordType::ClipboardInBlob: return "clipboard";
+    case store::RecordType::Creating:
+      return "creating";
+    case store::RecordType::Text:
+      return "text";
+    case store::RecordType::Folder:
+      return "folder";
+    case store::RecordType::Image:
+      return "image";
+    case store::RecordType::Plugin:
+      return "plugin";
+    case store::RecordType::TextFileLink:
+      return "textlink";
+    case store::RecordType::ImageFileLink:
+      return "imagelink";
+    case store::RecordType::ClipboardInRow:
+      return "clipboard-in-row";
+    case store::RecordType::ClipboardInBlob:
+      return "clipboard";
   }
   return std::to_string(type);
 }
 
 std::int16_t ParseType(const std::string& text) {
   static const std::map<std::string, store::RecordType> names = {
-      {"text", store::RecordType::Text},         {"folder", store::RecordType::Folder},
-      {"image", store::RecordType::Image},       {"plugin", store::RecordType::Plugin},
-      {"textlink", store::RecordType::TextFileLink}, {"imagelink", store::RecordType::ImageFileLink},
+      {"text", store::RecordType::Text},
+      {"folder", store::RecordType::Folder},
+      {"image", store::RecordType::Image},
+      {"plugin", store::RecordType::Plugin},
+      {"textlink", store::RecordType::TextFileLink},
+      {"imagelink", store::RecordType::ImageFileLink},
+      {"clipboard", store::RecordType::ClipboardInBlob},
+      {"clipboard-in-row", store::RecordType::ClipboardInRow},
   };
   if (const auto it = names.find(text); it != names.end()) return static_cast<std::int16_t>(it->second);
   int n = 0;
@@ -222,9 +268,14 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
 
   std::map<std::string, std::string> options;
   bool contextEnabled = false;
+  bool captureClipboard = false;
   for (std::size_t i = 3; i < args.size(); ++i) {
     if (args[i] == "--context-enabled") {
       contextEnabled = true;
+      continue;
+    }
+    if (args[i] == "--capture-clipboard") {
+      captureClipboard = true;
       continue;
     }
     if (args[i].rfind("--", 0) != 0 || i + 1 >= args.size()) throw UsageError("bad option " + args[i]);
@@ -232,6 +283,18 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
     ++i;
   }
   const std::int16_t type = ParseType(options.count("type") ? options["type"] : "text");
+  const bool inBlobFile = type == static_cast<std::int16_t>(store::RecordType::Image) ||
+                          type == static_cast<std::int16_t>(store::RecordType::ClipboardInBlob);
+  const bool isSnapshot = type == static_cast<std::int16_t>(store::RecordType::ClipboardInBlob) ||
+                          type == static_cast<std::int16_t>(store::RecordType::ClipboardInRow);
+  std::optional<store::Bytes> content;
+  if (const auto it = options.find("content-file"); it != options.end()) {
+    content = RealFileSystem().ReadAll(it->second);
+    options.erase(it);
+  }
+  if (captureClipboard && (!isSnapshot || content))
+    throw UsageError("--capture-clipboard goes with --type clipboard or clipboard-in-row, without --content-file");
+  if (captureClipboard) content = CaptureSystemClipboard();
 
   DataTable records(store::RecordsSchema());
   OpenTable(records, folder, store::kRecordsFile);
@@ -261,6 +324,16 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
   if (!options.empty()) {
     records.Cancel();
     throw UsageError("unknown option --" + options.begin()->first);
+  }
+  if (content && inBlobFile) {
+    // The blob file first: a failure there leaves the table unsaved.
+    const store::BlobFile blob = store::BlobFile::InFolder(RealFileSystem(), folder);
+    store::CreateBlobFileIfMissing(blob);
+    const store::BlobExtent extent = store::AppendToBlobFile(blob, *content);
+    records.Set("FilePosition", Value(extent.filePosition));
+    records.Set("Size", Value(extent.size));
+  } else if (content) {
+    records.Set("Blob", Value::Blob(*content));
   }
   records.Post();
   records.Save(RealFileSystem());
@@ -306,8 +379,7 @@ int Check(const Args& args, std::ostream& out, std::ostream& err) {
 
 int Run(const Args& args, std::ostream& out, std::ostream& err) {
   static const std::map<std::string, int (*)(const Args&, std::ostream&, std::ostream&)> commands = {
-      {"create", Create}, {"list", List},         {"dump", Dump},
-      {"add", Add},       {"generate", Generate}, {"check", Check},
+      {"create", Create}, {"list", List}, {"dump", Dump}, {"add", Add}, {"generate", Generate}, {"check", Check},
   };
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     out << kUsage;

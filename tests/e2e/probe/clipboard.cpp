@@ -13,8 +13,7 @@ bool OpenWithRetries(HWND owner) {
   const Deadline deadline(1.0);
   while (!OpenClipboard(owner)) {
     if (deadline.Passed()) {
-      std::fprintf(stderr, "the clipboard stayed busy for 1 s (held by %s)\n",
-                   Hex(GetOpenClipboardWindow()).c_str());
+      std::fprintf(stderr, "the clipboard stayed busy for 1 s (held by %s)\n", Hex(GetOpenClipboardWindow()).c_str());
       return false;
     }
     TinySleep();
@@ -59,36 +58,44 @@ std::string FormatName(UINT format) {
 
 }  // namespace
 
+namespace {
+
+// Places a copy of `bytes` under `format`; false when the system refused it.
+bool Place(UINT format, const void* bytes, std::size_t size) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (memory == nullptr) return false;
+  std::memcpy(GlobalLock(memory), bytes, size);
+  GlobalUnlock(memory);
+  if (SetClipboardData(format, memory) != nullptr) return true;
+  std::fprintf(stderr, "SetClipboardData refused format %u (error %lu)\n", format, GetLastError());
+  GlobalFree(memory);
+  return false;
+}
+
+}  // namespace
+
 // Empties the clipboard and places TEXT as CF_TEXT (the system adds the
-// other text formats when asked for them). The data belongs to the system
-// once placed, so it stays after the probe ends.
+// other text formats when asked for them), then each further NAME DATA pair
+// as the registered format NAME holding DATA and its terminating zero. The
+// data belongs to the system once placed, so it stays after the probe ends.
 int ClipboardSetText(const Args& args) {
-  if (args.size() != 1) return kUsage;
+  if (args.empty() || args.size() % 2 != 1) return kUsage;
   // Owned by a window of this process: with no owner, EmptyClipboard leaves
   // the clipboard without one and SetClipboardData may be refused.
-  HWND owner = CreateWindowExA(0, "STATIC", "tembric-probe clipboard", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                               nullptr, nullptr);
+  HWND owner =
+      CreateWindowExA(0, "STATIC", "tembric-probe clipboard", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   if (owner == nullptr || !OpenWithRetries(owner)) return kNo;
-  int rc = kNo;
+  bool placed = false;
   {
     const Opened opened;
-    const std::string& text = args[0];
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (memory != nullptr && EmptyClipboard()) {
-      char* p = static_cast<char*>(GlobalLock(memory));
-      std::memcpy(p, text.c_str(), text.size() + 1);
-      GlobalUnlock(memory);
-      if (SetClipboardData(CF_TEXT, memory) != nullptr) {
-        memory = nullptr;
-        rc = kYes;
-      } else {
-        std::fprintf(stderr, "SetClipboardData refused the text (error %lu)\n", GetLastError());
-      }
+    placed = EmptyClipboard() && Place(CF_TEXT, args[0].c_str(), args[0].size() + 1);
+    for (std::size_t i = 1; placed && i + 1 < args.size(); i += 2) {
+      const UINT format = RegisterClipboardFormatA(args[i].c_str());
+      placed = format != 0 && Place(format, args[i + 1].c_str(), args[i + 1].size() + 1);
     }
-    if (memory != nullptr) GlobalFree(memory);
   }
   DestroyWindow(owner);
-  return rc;
+  return placed ? kYes : kNo;
 }
 
 // Prints the CF_TEXT text escaped to one line; exit 1 when there is none.

@@ -32,7 +32,7 @@ const Command kCommands[] = {
     {"controls", probe::Controls, "[-visible] (CLASS | -name TITLE)"},
     {"edit-text", probe::EditText, "[-multiline | -single] [-visible] (CLASS | -name TITLE)"},
     {"toolbar", probe::Toolbar, "[-visible] (CLASS | -name TITLE)"},
-    {"clipboard-set-text", probe::ClipboardSetText, "TEXT"},
+    {"clipboard-set-text", probe::ClipboardSetText, "TEXT [NAME DATA]..."},
     {"clipboard-text", probe::ClipboardText, ""},
     {"clipboard-formats", probe::ClipboardFormats, ""},
 };
