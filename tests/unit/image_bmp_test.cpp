@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ImageFixtures.h"
 #include "paste/Bmp.h"
 #include "paste/Image.h"
 
@@ -19,13 +20,6 @@ namespace tembric::paste {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes Fixture(const std::string& name) {
-  const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / "fixtures" / "images" / name;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("missing fixture " + path.string());
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 std::uint32_t Get32(const Bytes& b, std::size_t at) {
   return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;

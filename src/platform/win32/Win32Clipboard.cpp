@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/Clipboard.h"
@@ -46,23 +47,33 @@ std::uint32_t Le32(const std::uint8_t* p) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-// The colour table's entry count of a BITMAPINFOHEADER-style DIB, or -1 when
-// the header, the table or the pixel rows do not fit in `dib`.
-long long CheckedColourCount(std::span<const std::uint8_t> dib) {
-  if (dib.size() < sizeof(BITMAPINFOHEADER)) return -1;
+// Where the parts of a BITMAPINFOHEADER-style packed DIB are.
+struct DibLayout {
+  std::size_t colours = 0;      // colour table entries
+  std::size_t tableOffset = 0;  // after the header and any bit-field masks
+  std::size_t bitsOffset = 0;   // the pixel rows
+};
+
+// The layout, or nothing when the header, the table or the pixel rows do not
+// fit in `dib`.
+std::optional<DibLayout> CheckedLayout(std::span<const std::uint8_t> dib) {
+  if (dib.size() < sizeof(BITMAPINFOHEADER)) return std::nullopt;
   BITMAPINFOHEADER h;
   std::memcpy(&h, dib.data(), sizeof h);
-  if (h.biSize < sizeof h || h.biSize > dib.size() || h.biWidth <= 0 || h.biHeight == 0 || h.biPlanes != 1) return -1;
-  if (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS) return -1;
+  if (h.biSize < sizeof h || h.biSize > dib.size() || h.biWidth <= 0 || h.biHeight == 0 || h.biPlanes != 1)
+    return std::nullopt;
+  if (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS) return std::nullopt;
   const unsigned bits = h.biBitCount;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return -1;
-  long long colours = h.biClrUsed != 0 ? h.biClrUsed : (bits <= 8 ? 1LL << bits : 0);
-  if (bits <= 8 && colours > (1LL << bits)) return -1;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return std::nullopt;
+  const unsigned long long colours = h.biClrUsed != 0 ? h.biClrUsed : (bits <= 8 ? 1ULL << bits : 0);
+  if (bits <= 8 && colours > (1ULL << bits)) return std::nullopt;
   const unsigned long long masks = h.biCompression == BI_BITFIELDS && h.biSize == sizeof h ? 12 : 0;
   const unsigned long long stride = ((static_cast<unsigned long long>(h.biWidth) * bits + 31) / 32) * 4;
   const unsigned long long rows = h.biHeight < 0 ? -static_cast<long long>(h.biHeight) : h.biHeight;
-  const unsigned long long need = h.biSize + masks + 4ULL * static_cast<unsigned long long>(colours) + stride * rows;
-  return need <= dib.size() ? colours : -1;
+  const unsigned long long bitsOffset = h.biSize + masks + 4 * colours;
+  if (bitsOffset + stride * rows > dib.size()) return std::nullopt;
+  return DibLayout{static_cast<std::size_t>(colours), static_cast<std::size_t>(h.biSize + masks),
+                   static_cast<std::size_t>(bitsOffset)};
 }
 
 class Win32Clipboard final : public Clipboard {
@@ -120,26 +131,25 @@ class Win32Clipboard final : public Clipboard {
   }
 
   bool SetBitmap(std::span<const std::uint8_t> dib) override {
-    const long long colours = CheckedColourCount(dib);
-    if (colours < 0) return false;
+    const std::optional<DibLayout> layout = CheckedLayout(dib);
+    if (!layout) return false;
     const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
-    const BITMAPINFOHEADER& header = info->bmiHeader;
-    const std::size_t masks = header.biCompression == BI_BITFIELDS && header.biSize == sizeof header ? 12 : 0;
-    const std::uint8_t* table = dib.data() + header.biSize + masks;
-    const std::uint8_t* bits = table + 4 * static_cast<std::size_t>(colours);
+    const std::uint8_t* table = dib.data() + layout->tableOffset;
+    const std::uint8_t* bits = dib.data() + layout->bitsOffset;
+    const std::size_t colours = layout->colours;
 
     ScreenDc screen;
     if (!screen.get()) return false;
-    BitmapHandle bitmap(CreateDIBitmap(screen.get(), &header, CBM_INIT, bits, info, DIB_RGB_COLORS));
+    BitmapHandle bitmap(CreateDIBitmap(screen.get(), &info->bmiHeader, CBM_INIT, bits, info, DIB_RGB_COLORS));
     if (!bitmap || !SetClipboardData(CF_BITMAP, bitmap.get())) return false;
     bitmap.Detach();  // the system's now
 
     if (colours > 0) {
-      std::vector<std::uint8_t> buffer(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * static_cast<std::size_t>(colours));
+      std::vector<std::uint8_t> buffer(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * colours);
       auto* palette = reinterpret_cast<LOGPALETTE*>(buffer.data());
       palette->palVersion = 0x300;
       palette->palNumEntries = static_cast<WORD>(colours);
-      for (long long i = 0; i < colours; ++i) {
+      for (std::size_t i = 0; i < colours; ++i) {
         const std::uint32_t quad = Le32(table + 4 * i);  // blue, green, red, reserved
         palette->palPalEntry[i] = {static_cast<BYTE>(quad >> 16), static_cast<BYTE>(quad >> 8), static_cast<BYTE>(quad),
                                    0};

@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <string>
 
+#include "../common/escape.h"
+
 namespace {
 
 std::string g_log_path;
@@ -35,19 +37,7 @@ std::int64_t UnixMs() {
   return static_cast<std::int64_t>((ticks - kEpochDelta) / 10000);
 }
 
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
+using e2e::Escape;
 
 // Another program (the one that just placed the content) may still hold the
 // clipboard for a moment.
@@ -152,10 +142,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RegisterClassA(&wc);
   HWND window = CreateWindowExA(0, wc.lpszClassName, __argv[1], WS_OVERLAPPEDWINDOW, 120, 120, 480, 320, nullptr,
                                 nullptr, instance, nullptr);
-  g_edit = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-                           0, 0, 0, 0, window, nullptr, instance, nullptr);
-  g_edit_proc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(g_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc)));
+  g_edit =
+      CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+                      0, 0, 0, 0, window, nullptr, instance, nullptr);
+  g_edit_proc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(g_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc)));
   RECT client;
   GetClientRect(window, &client);
   MoveWindow(g_edit, 0, 0, client.right, client.bottom, FALSE);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 
+#include "../common/escape.h"
 #include "probe.h"
 
 namespace probe {
@@ -63,30 +64,16 @@ std::vector<HWND> TopLevelWindows() {
   return windows;
 }
 
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
+std::string Escape(const std::string& text) { return e2e::Escape(text); }
 
 bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(),
-                                                static_cast<int>(a.size()), b.data(),
-                                                static_cast<int>(b.size())) == CSTR_EQUAL;
+  return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                                                b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
 std::string Hex(HWND hwnd) {
   char text[32];
-  std::snprintf(text, sizeof text, "0x%llx",
-                static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(hwnd)));
+  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(hwnd)));
   return text;
 }
 
@@ -125,8 +112,7 @@ int WaitWindow(const Args& args) {
   Query query;
   std::size_t pos = 0;
   double seconds = 0;
-  if (!ParseQuery(args, &pos, &query) || pos + 1 != args.size() || !ParseSeconds(args[pos], &seconds))
-    return kUsage;
+  if (!ParseQuery(args, &pos, &query) || pos + 1 != args.size() || !ParseSeconds(args[pos], &seconds)) return kUsage;
   const Deadline deadline(seconds);
   for (;;) {
     const auto found = Find(query);
@@ -137,8 +123,7 @@ int WaitWindow(const Args& args) {
     if (deadline.Passed()) break;
     TinySleep();
   }
-  std::printf("no window %s \"%s\" after %gs\n", query.by_title ? "titled" : "of class",
-              query.text.c_str(), seconds);
+  std::printf("no window %s \"%s\" after %gs\n", query.by_title ? "titled" : "of class", query.text.c_str(), seconds);
   return kNo;
 }
 
@@ -146,8 +131,7 @@ int WaitGone(const Args& args) {
   Query query;
   std::size_t pos = 0;
   double seconds = 0;
-  if (!ParseQuery(args, &pos, &query) || pos + 1 != args.size() || !ParseSeconds(args[pos], &seconds))
-    return kUsage;
+  if (!ParseQuery(args, &pos, &query) || pos + 1 != args.size() || !ParseSeconds(args[pos], &seconds)) return kUsage;
   const Deadline deadline(seconds);
   for (;;) {
     const auto found = Find(query);
@@ -186,8 +170,7 @@ int FindOne(const Args& args, std::size_t* pos, HWND* window) {
     *window = found.front();
     return kYes;
   }
-  std::printf("%zu windows %s \"%s\"\n", found.size(), query.by_title ? "titled" : "of class",
-              query.text.c_str());
+  std::printf("%zu windows %s \"%s\"\n", found.size(), query.by_title ? "titled" : "of class", query.text.c_str());
   return found.empty() ? kNo : kAmbiguous;
 }
 
