@@ -175,6 +175,16 @@ void MainForm::ShowInFront() {
   SetForegroundWindow(Hwnd());
 }
 
+void MainForm::SetTrayIconShown(bool shown) {
+  trayIconWanted_ = shown;
+  if (startupComplete_) tray_.SetShown(shown);
+}
+
+void MainForm::StartupComplete() {
+  startupComplete_ = true;
+  tray_.SetShown(trayIconWanted_);
+}
+
 void MainForm::HideWindow() {
   if (!IsVisible()) return;
   ShowWindow(Hwnd(), SW_HIDE);

@@ -53,6 +53,11 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   void SetTableViewer(TablesForm* tables);
   // The command keys; true when the message was one of them and was handled.
   bool TranslateAccelerators(MSG* msg);
+  // The start-up sequence is over and the message loop runs. The tray icon
+  // asked for while the windows were being made appears only now: a click on
+  // it during the start-up would show the window that the start-up then
+  // hides, and the user's click would be lost.
+  void StartupComplete();
 
   MainController& Controller() { return controller_; }
 
@@ -68,7 +73,7 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   void SetToolBarChecked(bool checked) override;
   void SetCaption(const std::string& caption) override { SetText(caption); }
   void SetTranslucency(bool enabled, std::uint8_t alpha) override;
-  void SetTrayIconShown(bool shown) override { tray_.SetShown(shown); }
+  void SetTrayIconShown(bool shown) override;
   void SetTrayImage(int index) override { tray_.SetImage(index); }
   void ShowTrayMenu() override;
   bool IsShowing() const override { return IsVisible(); }
@@ -138,6 +143,8 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   HACCEL accelerators_ = nullptr;
   HBRUSH infoBrush_ = nullptr;  // the system's window colour; not owned
   UINT taskbarCreated_ = 0;
+  bool trayIconWanted_ = false;
+  bool startupComplete_ = false;
   int paneHeight_ = kDesignedPaneHeight;
   int spacerWidth_ = -1;
   bool toolBarVisible_ = true;

@@ -94,6 +94,7 @@ void Win32StartupHost::HideMainWindow() { main_->Hide(); }
 void Win32StartupHost::StartMainTimer() { main_->StartTimer2(); }
 
 void Win32StartupHost::RunMessageLoop() {
+  if (main_) main_->StartupComplete();
   MSG msg;
   while (!quitSeen_) {
     const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
