@@ -112,25 +112,46 @@ void CheckFailures(const std::string& folder) {
   Check(!StillLoaded(other), "the library without the exports is unloaded");
 }
 
-// Answers the properties dialog from another thread, as a user would: types
-// a date format, then presses OK or Cancel.
+// Answers the properties dialog from another thread, as a user would: once
+// the dialog is on screen with the format it was opened with in its date
+// field, types a date format, then presses OK or Cancel. The dialog fills its
+// fields while it initialises, before it is shown; text typed earlier would
+// be overwritten.
 struct DialogAnswer {
+  std::string shownFormat;  // the date field's text when the dialog is ready
   std::string dateFormat;
   bool ok = true;
-  bool seen = false;
+  bool seen = false;   // shown, with shownFormat in its date field
+  bool typed = false;  // the field held dateFormat before OK or Cancel
 };
+
+constexpr int kDateFormatField = 101;
+constexpr ULONGLONG kDialogLimitMs = 20000;
+
+std::string FieldText(HWND dialog, int id) {
+  char text[256] = {};
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
 
 DWORD WINAPI AnswerDialog(void* parameter) {
   auto& answer = *static_cast<DialogAnswer*>(parameter);
-  for (int attempt = 0; attempt < 250; ++attempt) {
-    if (HWND dialog = FindWindowA(nullptr, "Date and time formats")) {
+  const ULONGLONG deadline = GetTickCount64() + kDialogLimitMs;
+  HWND dialog = nullptr;
+  while (GetTickCount64() < deadline) {
+    dialog = FindWindowA(nullptr, "Date and time formats");
+    if (dialog && IsWindowVisible(dialog) && FieldText(dialog, kDateFormatField) == answer.shownFormat) {
       answer.seen = true;
-      SetDlgItemTextA(dialog, 101, answer.dateFormat.c_str());
+      SetDlgItemTextA(dialog, kDateFormatField, answer.dateFormat.c_str());
+      answer.typed = FieldText(dialog, kDateFormatField) == answer.dateFormat;
       PostMessageA(dialog, WM_COMMAND, answer.ok ? IDOK : IDCANCEL, 0);
       return 0;
     }
-    Sleep(20);
+    Sleep(10);
   }
+  // Never ready: close whatever is there, so that the modal call returns and
+  // the check reports the failure instead of hanging.
+  if (dialog) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   return 1;
 }
 
@@ -149,12 +170,14 @@ void CheckPropertiesDialog(const std::string& dll) {
   std::snprintf(year, sizeof year, "%04u", now.wYear);
 
   for (const bool ok : {false, true}) {
-    DialogAnswer answer{"'Year 'yyyy", ok};
+    DialogAnswer answer{"yyyy-MM-dd", "'Year 'yyyy", ok};
     HANDLE thread = CreateThread(nullptr, 0, AnswerDialog, &answer, 0, nullptr);
     plugins::SetPluginProperties(RealLibraries(), dll, 0);
-    WaitForSingleObject(thread, 10000);
+    // The dialog has been answered (or given up on) once the call returns.
+    WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
-    Check(answer.seen, "the properties dialog was shown");
+    Check(answer.seen, "the properties dialog was shown with the default date format");
+    Check(answer.typed, "the date format was typed into the dialog");
     Check(!StillLoaded(dll), "the plugin is unloaded after the dialog");
     const std::string date = PasteText(dll, 0);
     if (ok)
