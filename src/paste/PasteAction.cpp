@@ -203,6 +203,43 @@ bool PasteAction::WaitForKeyRelease() {
   }
 }
 
+bool PasteAction::HoldsForeground(platform::WindowHandle target) {
+  const platform::WindowHandle front = s_.input.ForegroundWindow();
+  if (front == platform::kNoWindow) return false;
+  if (front == target) return true;
+  // Keys go to the focus of the foreground window's thread: a dialog or
+  // another window of the target's thread receives them as the target would.
+  const std::uint32_t thread = s_.input.ThreadOf(target);
+  return thread != 0 && s_.input.ThreadOf(front) == thread;
+}
+
+bool PasteAction::TargetInFront(platform::WindowHandle target, std::int64_t settledAt, PasteResult& result) {
+  if (target == platform::kNoWindow) {
+    s_.host.Trace("CopyClose: no target window, no keys");
+    return false;
+  }
+  const std::int64_t deadline = s_.input.NowMs() + kForegroundLimitMs;
+  int retries = 0;
+  for (;;) {
+    if (HoldsForeground(target)) {
+      if (s_.input.NowMs() >= settledAt) break;
+    } else {
+      if (s_.input.NowMs() >= deadline) {
+        result.foregroundRetries += retries;
+        s_.host.Trace("CopyClose: target not in front after " + std::to_string(retries) + " retries, no keys");
+        return false;
+      }
+      ++retries;
+      s_.input.SetForegroundWindow(target);
+      settledAt = s_.input.NowMs() + kForegroundSettleMs;
+    }
+    s_.input.SleepMs(kPollStepMs);
+  }
+  result.foregroundRetries += retries;
+  if (retries > 0) s_.host.Trace("CopyClose: target in front after " + std::to_string(retries) + " retries");
+  return true;
+}
+
 void PasteAction::SendPress(VirtualKey key, bool release) {
   s_.input.SendKey({key, s_.input.ScanCodeOf(key), release});
 }
@@ -210,6 +247,15 @@ void PasteAction::SendPress(VirtualKey key, bool release) {
 PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest& request) {
   PasteResult result;
   s_.host.Trace("CopyClose");
+
+  // A keystroke was typed into the target, which should still hold the
+  // foreground. Backspaces that cannot reach it are not sent, and then
+  // nothing is pasted: the clipboard is left as it is.
+  if (request.fromKeystroke && !TargetInFront(request.targetWindow, s_.input.NowMs(), result)) {
+    hotkeysReady_ = true;
+    result.end = PasteEnd::TargetNotInFront;
+    return result;
+  }
 
   // 1. Save the user's clipboard text.
   std::string savedText;
@@ -224,7 +270,7 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
     savedText = TextOf(s_.clipboard.GetData(platform::clip::kText));
   }
 
-  // 2. Erase a typed keystroke (the target still has the focus), or hide the window.
+  // 2. Erase a typed keystroke (the target has the focus), or hide the window.
   if (request.fromKeystroke) {
     s_.host.Trace("CopyClose: Backspace x" + std::to_string(request.keystrokeLength + 2));
     for (std::size_t i = 0; i < request.keystrokeLength + 2; ++i) {
@@ -248,13 +294,17 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
   hotkeysReady_ = true;
   s_.input.EnableWindow(request.targetWindow);
   s_.input.SetForegroundWindow(request.targetWindow);
+  const std::int64_t settledAt = s_.input.NowMs() + kForegroundSettleMs;
 
-  // 6. Ctrl+V once the user has let go of the keys.
+  // 6. Ctrl+V once the user has let go of the keys and the target holds the
+  // foreground; keys sent anywhere else would paste into the wrong window.
   if (outcome != 1) {
     result.end = PasteEnd::NoKeys;
   } else if (!WaitForKeyRelease()) {
     s_.host.Trace("CopyClose: keys still held, no Ctrl+V");
     result.end = PasteEnd::KeysStillHeld;
+  } else if (!TargetInFront(request.targetWindow, settledAt, result)) {
+    result.end = PasteEnd::TargetNotInFront;
   } else {
     s_.host.Trace("CopyClose: Ctrl+V");
     SendPress(platform::vk::kControl, false);

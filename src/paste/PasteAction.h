@@ -31,6 +31,12 @@ inline constexpr int kRestoreDelayMs = 300;
 inline constexpr int kPollStepMs = 10;
 inline constexpr int kClipboardOpenLimitMs = 1000;
 inline constexpr int kKeyReleaseLimitMs = 3000;
+// How long the target is asked to come to the front before the keys are
+// given up, and how long it must stay there after an activation before keys
+// are sent: a window manager can hand the foreground to another window a few
+// milliseconds after the system granted it.
+inline constexpr int kForegroundLimitMs = 500;
+inline constexpr int kForegroundSettleMs = 30;
 inline constexpr std::uint32_t kFallbackLanguage = 0x19;
 
 // Record types, as stored in the records table's Type field.
@@ -91,15 +97,17 @@ struct PasteRequest {
 
 // What one run did, for the caller's bookkeeping and the tests.
 enum class PasteEnd {
-  ClipboardBusy,  // the clipboard could not be opened at the start; nothing happened
-  Pasted,         // Ctrl+V was sent
-  NoKeys,         // nothing to paste, or the plugin declined
-  KeysStillHeld,  // the user kept keys down past the time limit; no keys sent
+  ClipboardBusy,     // the clipboard could not be opened at the start; nothing happened
+  Pasted,            // Ctrl+V was sent
+  NoKeys,            // nothing to paste, or the plugin declined
+  KeysStillHeld,     // the user kept keys down past the time limit; no keys sent
+  TargetNotInFront,  // the target (or its thread) never held the foreground; no keys sent
 };
 
 struct PasteResult {
   PasteEnd end = PasteEnd::NoKeys;
-  bool restored = false;  // the saved text went back on the clipboard
+  bool restored = false;      // the saved text went back on the clipboard
+  int foregroundRetries = 0;  // activations repeated because the target was not in front
 };
 
 struct PasteServices {
@@ -131,6 +139,12 @@ class PasteAction {
   void PlaceImage(ImageFormat format, std::span<const std::uint8_t> bytes);
   void RestoreSnapshot(std::span<const std::uint8_t> snapshot);
   bool WaitForKeyRelease();
+  // True once `target` or another window of its thread is the foreground
+  // window, not before `settledAt` (on the input clock), and after each
+  // repeated activation only once it has stayed in front for the settle
+  // time; activates it again whenever it is not in front, until the limit.
+  bool TargetInFront(platform::WindowHandle target, std::int64_t settledAt, PasteResult& result);
+  bool HoldsForeground(platform::WindowHandle target);
   void SendPress(platform::VirtualKey key, bool release);
 
   PasteServices s_;

@@ -1,7 +1,8 @@
 #pragma once
 // Keyboard input, key state and focus for the paste action: plain virtual-key
 // presses and releases sent to the foreground window, the state of held keys,
-// bringing a window to the foreground, sleeping and a millisecond clock.
+// bringing a window to the foreground and asking which window is there,
+// sleeping and a millisecond clock.
 
 #include <cstdint>
 #include <string>
@@ -41,7 +42,15 @@ class Input {
   virtual void SendKey(const KeyEvent& event) = 0;
 
   virtual void EnableWindow(WindowHandle window) = 0;
+  // Asks for `window` to become the foreground window. The system may refuse
+  // (foreground lock) or hand the foreground to another window moments later,
+  // so callers check ForegroundWindow instead of trusting the request.
   virtual void SetForegroundWindow(WindowHandle window) = 0;
+  // The window that receives the keys sent now; kNoWindow when there is none.
+  virtual WindowHandle ForegroundWindow() = 0;
+  // The thread that created `window` (keys go to the focus of that thread);
+  // 0 when the window does not exist.
+  virtual std::uint32_t ThreadOf(WindowHandle window) = 0;
 
   // Blocks the calling thread: input and posted messages wait. Messages that
   // other threads and programs send to the thread's windows are answered, so

@@ -2,7 +2,10 @@
 // An input queue that behaves like the system's: sent events are recorded in
 // order, and each one is passed to an installed low-level hook marked as
 // injected, as the system does. Held keys are released at a set time on a
-// clock that moves only when the code under test sleeps.
+// clock that moves only when the code under test sleeps. The foreground
+// window follows SetForegroundWindow unless the foreground lock refuses it,
+// and can be taken away again a set time after an activation, as a window
+// manager does.
 
 #include <cstdint>
 #include <functional>
@@ -24,6 +27,19 @@ class FakeInput : public platform::Input {
 
   std::int64_t now = 5'000;
   std::string language = "0409";
+  platform::WindowHandle foreground = platform::kNoWindow;
+
+  // The next `count` activations are refused (-1: every one).
+  void RefuseActivations(int count) { refusals_ = count; }
+  // The next accepted activation is taken back `afterMs` later: `to`
+  // becomes the foreground window then.
+  void LoseForegroundAfter(int afterMs, platform::WindowHandle to) {
+    lossAfterMs_ = afterMs;
+    lossTo_ = to;
+  }
+  // `window` belongs to `thread`; a window not given one has a thread of its own.
+  void SetThread(platform::WindowHandle window, std::uint32_t thread) { threads_[window] = thread; }
+  int Activations() const { return activations_; }
 
   void InstallHook(Hook hook) { hook_ = std::move(hook); }
 
@@ -32,6 +48,8 @@ class FakeInput : public platform::Input {
   void HoldForever(VirtualKey key) { held_[key] = std::numeric_limits<std::int64_t>::max(); }
 
   const std::vector<KeyEvent>& Sent() const { return sent_; }
+  // The foreground window at each sent event: the window it reached.
+  const std::vector<platform::WindowHandle>& Receivers() const { return receivers_; }
   // Everything the code did, in order: "key 11/1D down", "sleep 10", "foreground 42", ...
   const std::vector<std::string>& Log() const { return log_; }
   int Refreshes() const { return refreshes_; }
@@ -62,12 +80,36 @@ class FakeInput : public platform::Input {
   void SendKey(const KeyEvent& event) override {
     if (sent_.empty()) firstKeyAt_ = now;
     sent_.push_back(event);
+    receivers_.push_back(ForegroundWindow());
     log_.push_back("key " + Hex(event.key) + "/" + Hex(event.scanCode) + (event.release ? " up" : " down"));
     if (hook_) hook_(event, true);
   }
   void EnableWindow(platform::WindowHandle window) override { log_.push_back("enable " + std::to_string(window)); }
   void SetForegroundWindow(platform::WindowHandle window) override {
     log_.push_back("foreground " + std::to_string(window));
+    ++activations_;
+    if (refusals_ != 0) {
+      if (refusals_ > 0) --refusals_;
+      return;
+    }
+    if (window == platform::kNoWindow) return;
+    foreground = window;
+    if (lossAfterMs_ >= 0) {
+      lossAt_ = now + lossAfterMs_;
+      lossAfterMs_ = -1;
+    }
+  }
+  platform::WindowHandle ForegroundWindow() override {
+    if (lossAt_ >= 0 && now >= lossAt_) {
+      foreground = lossTo_;
+      lossAt_ = -1;
+    }
+    return foreground;
+  }
+  std::uint32_t ThreadOf(platform::WindowHandle window) override {
+    if (window == platform::kNoWindow) return 0;
+    const auto it = threads_.find(window);
+    return it != threads_.end() ? it->second : static_cast<std::uint32_t>(window);
   }
   void SleepMs(int ms) override {
     log_.push_back("sleep " + std::to_string(ms));
@@ -91,9 +133,16 @@ class FakeInput : public platform::Input {
   Hook hook_;
   std::map<VirtualKey, std::int64_t> held_;
   std::vector<KeyEvent> sent_;
+  std::vector<platform::WindowHandle> receivers_;
   std::vector<std::string> log_;
   int refreshes_ = 0;
   std::int64_t firstKeyAt_ = -1;
+  int refusals_ = 0;
+  int activations_ = 0;
+  int lossAfterMs_ = -1;
+  std::int64_t lossAt_ = -1;
+  platform::WindowHandle lossTo_ = platform::kNoWindow;
+  std::map<platform::WindowHandle, std::uint32_t> threads_;
 };
 
 }  // namespace tembric::fakes

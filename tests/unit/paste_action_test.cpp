@@ -102,6 +102,7 @@ unsigned char TEMBRIC_PLUGIN_CALL PluginResult(std::int32_t index) {
 class PasteActionTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    input_.foreground = kTarget;  // where the user was
     clipboard_.Put(clip::kText, Z("user text"));
     input_.InstallHook([this](const KeyEvent& e, bool injected) {
       EXPECT_TRUE(injected);
@@ -439,6 +440,85 @@ TEST_F(PasteActionTest, KeysHeldPastTheLimitSendNoCtrlVAndStillRestore) {
   EXPECT_GE(input_.now - start, kKeyReleaseLimitMs + kRestoreDelayMs);
   EXPECT_LE(input_.now - start, kKeyReleaseLimitMs + kRestoreDelayMs + kPollStepMs);
   EXPECT_EQ(clipboard_.Peek(clip::kText), Z("user text"));
+}
+
+// Keys reach the target (or a window of its thread) or nowhere: another
+// window in front, an activation refused by the foreground lock or taken
+// back a few milliseconds later is met by activating again, for a bounded
+// time; the restore happens either way.
+TEST_F(PasteActionTest, KeysReachTheTargetOrNoWindow) {
+  constexpr platform::WindowHandle kOther = 50, kTargetDialog = 44, kNone = platform::kNoWindow;
+  constexpr int kGaveUp = -1;  // retries: as many as the limit allows
+  struct Case {
+    const char* name;
+    bool fromKeystroke;
+    platform::WindowHandle target;
+    platform::WindowHandle front;  // the foreground window at the start
+    int refusals;                  // activations refused by the foreground lock (-1: all)
+    int lossAfterMs;               // the first activation is taken back this much later (-1: never)
+    PasteEnd end;
+    platform::WindowHandle receiver;  // of every key sent
+    int retries;
+  };
+  const Case cases[] = {
+      {"in front at once", false, kTarget, kTarget, 0, -1, PasteEnd::Pasted, kTarget, 0},
+      {"taken back 7 ms after the activation", false, kTarget, kTarget, 0, 7, PasteEnd::Pasted, kTarget, 1},
+      {"refused three times", false, kTarget, kOther, 3, -1, PasteEnd::Pasted, kTarget, 3},
+      {"never in front", false, kTarget, kOther, -1, -1, PasteEnd::TargetNotInFront, kNone, kGaveUp},
+      {"a window of the target's thread in front", false, kTarget, kTargetDialog, -1, -1, PasteEnd::Pasted,
+       kTargetDialog, 0},
+      {"no target window", false, kNone, kTarget, 0, -1, PasteEnd::TargetNotInFront, kNone, 0},
+      {"keystroke, the target in front", true, kTarget, kTarget, 0, -1, PasteEnd::Pasted, kTarget, 0},
+      {"keystroke, the target brought back and taken again", true, kTarget, kOther, 0, 15, PasteEnd::Pasted, kTarget,
+       2},
+      {"keystroke, never in front", true, kTarget, kOther, -1, -1, PasteEnd::TargetNotInFront, kNone, kGaveUp},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    input_ = FakeInput();
+    input_.InstallHook([](const KeyEvent&, bool) {});
+    input_.SetThread(kTarget, 9);
+    input_.SetThread(kTargetDialog, 9);
+    input_.foreground = c.front;
+    input_.RefuseActivations(c.refusals);
+    if (c.lossAfterMs >= 0) input_.LoseForegroundAfter(c.lossAfterMs, kOther);
+    clipboard_.Clear();
+    clipboard_.Put(clip::kText, Z("user text"));
+    host_.traces.clear();
+    const int opensBefore = clipboard_.OpenCalls();
+    const int hidesBefore = host_.hides;
+    PasteRecord record = Of(record_type::kText);
+    record.memo = "note";
+    const std::int64_t start = input_.now;
+
+    const PasteResult result = action_.CopyClose(record, {c.fromKeystroke, 1, c.target});
+
+    EXPECT_EQ(result.end, c.end);
+    const std::size_t keys = c.end != PasteEnd::Pasted ? 0 : (c.fromKeystroke ? 6 + 4 : 4);
+    EXPECT_EQ(input_.Sent().size(), keys);
+    EXPECT_EQ(input_.Receivers(), std::vector<platform::WindowHandle>(keys, c.receiver));
+    if (c.retries == kGaveUp) {
+      EXPECT_GE(result.foregroundRetries, kForegroundLimitMs / kPollStepMs);
+      EXPECT_TRUE(Traced("CopyClose: target not in front after " + std::to_string(result.foregroundRetries) +
+                         " retries, no keys"));
+      // Bounded: the limit, then the restore.
+      const int restore = c.fromKeystroke ? 0 : kRestoreDelayMs;
+      EXPECT_GE(input_.now - start, kForegroundLimitMs + restore);
+      EXPECT_LE(input_.now - start, kForegroundLimitMs + kPollStepMs + restore);
+    } else {
+      EXPECT_EQ(result.foregroundRetries, c.retries);
+      EXPECT_EQ(Traced("CopyClose: target in front after " + std::to_string(c.retries) + " retries"), c.retries > 0);
+    }
+    if (c.fromKeystroke && c.end != PasteEnd::Pasted) {
+      // Nothing was placed: the clipboard is not even opened.
+      EXPECT_EQ(clipboard_.OpenCalls(), opensBefore);
+      EXPECT_EQ(host_.hides, hidesBefore);
+    } else {
+      EXPECT_TRUE(result.restored);
+      EXPECT_EQ(clipboard_.Peek(clip::kText), Z("user text"));
+    }
+    EXPECT_TRUE(hotkeysReady_);
+  }
 }
 
 TEST_F(PasteActionTest, ClipboardOpenIsRetriedForAboutOneSecond) {

@@ -106,6 +106,13 @@ int main(int argc, char** argv) {
   SendMessageA(edit, EM_SETSEL, 5, 5);
   Check(PumpUntil([&] { return GetForegroundWindow() == window && GetFocus() == edit; }),
         "the test window is in the foreground with the edit focused");
+  // What the paste checks before its keys: the foreground window and the
+  // thread that made a window (here the window and its edit alike).
+  const auto handle = [](HWND w) { return reinterpret_cast<tembric::platform::WindowHandle>(w); };
+  Check(input.ForegroundWindow() == handle(window), "ForegroundWindow gives the test window");
+  Check(input.ThreadOf(handle(window)) == GetCurrentThreadId() && input.ThreadOf(handle(edit)) == GetCurrentThreadId(),
+        "ThreadOf gives the creating thread for the window and its child");
+  Check(input.ThreadOf(tembric::platform::kNoWindow) == 0, "ThreadOf gives 0 for no window");
 
   const std::uint16_t back = input.ScanCodeOf(vk::kBack);
   const std::uint16_t ctrl = input.ScanCodeOf(vk::kControl);

@@ -27,6 +27,10 @@ class Win32Input final : public Input {
   }
   void EnableWindow(WindowHandle window) override { ::EnableWindow(ToHwnd(window), TRUE); }
   void SetForegroundWindow(WindowHandle window) override { ::SetForegroundWindow(ToHwnd(window)); }
+  WindowHandle ForegroundWindow() override { return reinterpret_cast<WindowHandle>(GetForegroundWindow()); }
+  std::uint32_t ThreadOf(WindowHandle window) override {
+    return window == kNoWindow ? 0 : GetWindowThreadProcessId(ToHwnd(window), nullptr);
+  }
   // Posted messages and input wait; messages sent to our windows by other
   // threads and programs are answered. Another program reading a clipboard we
   // own waits for such an answer (under Wine for every read), and without it
