@@ -1,5 +1,6 @@
 #include "paste/Jpeg.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -22,7 +23,13 @@ struct ErrorManager {
 
 [[noreturn]] void Fail(j_common_ptr cinfo) {
   auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-  (*cinfo->err->format_message)(cinfo, err->message);
+  if (cinfo->err->msg_code == JERR_NO_BACKING_STORE) {
+    // libjpeg found its whole-image buffers over kMaxJpegDecoderMemory.
+    std::snprintf(err->message, sizeof err->message, "JPEG image needs more than %ld MB of memory to decode",
+                  kMaxJpegDecoderMemory >> 20);
+  } else {
+    (*cinfo->err->format_message)(cinfo, err->message);
+  }
   std::longjmp(err->jump, 1);
 }
 
@@ -36,13 +43,76 @@ void Message(j_common_ptr cinfo, int level) {
 
 void SilentOutput(j_common_ptr) {}
 
+std::string Size(const jpeg_decompress_struct& cinfo) {
+  return std::to_string(cinfo.image_width) + " by " + std::to_string(cinfo.image_height);
+}
+
+struct ProgressMonitor {
+  jpeg_progress_mgr base;  // first, so that the library's pointer is also ours
+  int scanLimit = kMaxJpegScans;
+};
+
+// libjpeg's own count of scans, checked while it reads a multi-scan file. The
+// census below refuses such files before they are decoded; this is the
+// count that decides should the two ever disagree.
 void Progress(j_common_ptr cinfo) {
   auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-  if (d->input_scan_number > kMaxJpegScans) {
+  const int limit = reinterpret_cast<ProgressMonitor*>(cinfo->progress)->scanLimit;
+  if (d->input_scan_number > limit) {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    std::snprintf(err->message, sizeof err->message, "JPEG file has more than %d scans", kMaxJpegScans);
+    std::snprintf(err->message, sizeof err->message, "JPEG file has more than %d scans", limit);
     std::longjmp(err->jump, 1);
   }
+}
+
+// The scans of a file and the bytes of compressed data in them, found the way
+// libjpeg finds markers: after a segment (or a scan's data) any bytes up to
+// an 0xFF are skipped, 0xFF bytes before a marker code are fill, and 0xFF
+// 0x00 is a data byte 0xFF. Segments skip by their length, so that markers
+// inside an application segment (an Exif thumbnail) are not counted. Stops
+// at the end of the image or once the scans pass `stopAbove`.
+struct Census {
+  int scans = 0;
+  std::uint64_t dataBytes = 0;
+};
+
+Census TakeCensus(std::span<const std::uint8_t> file, int stopAbove) {
+  Census census;
+  bool inScan = false;
+  std::size_t i = 2;  // after the start-of-image marker, which libjpeg has checked
+  while (i < file.size()) {
+    if (file[i] != 0xFF) {
+      if (inScan) ++census.dataBytes;
+      ++i;
+      continue;
+    }
+    while (i < file.size() && file[i] == 0xFF) ++i;
+    if (i == file.size()) break;
+    const std::uint8_t code = file[i++];
+    if (code == 0x00) {
+      if (inScan) ++census.dataBytes;
+    } else if (code == 0xD9) {
+      break;  // end of image
+    } else if ((code >= 0xD0 && code <= 0xD7) || code == 0x01 || code == 0xD8) {
+      // Restart markers (inside a scan's data) and the other markers without a length.
+    } else {
+      if (i + 2 > file.size()) break;
+      const std::size_t length = std::size_t{file[i]} << 8 | file[i + 1];
+      inScan = code == 0xDA;
+      if (inScan && ++census.scans > stopAbove) break;
+      i += std::max<std::size_t>(length, 2);
+    }
+  }
+  return census;
+}
+
+// The 8x8 blocks the scans must cover, over all components.
+std::uint64_t BlockCount(const jpeg_decompress_struct& cinfo) {
+  std::uint64_t blocks = 0;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    blocks += std::uint64_t{cinfo.comp_info[c].width_in_blocks} * cinfo.comp_info[c].height_in_blocks;
+  }
+  return blocks;
 }
 
 // Adobe CMYK and YCCK files store inverted ink values.
@@ -50,12 +120,13 @@ std::uint8_t Ink(unsigned value, unsigned black) { return static_cast<std::uint8
 
 // Everything that lives across the setjmp is set up by the caller, so that a
 // jump back skips no destructor. Returns an empty text on success.
-std::string Run(jpeg_decompress_struct& cinfo, ErrorManager& err, jpeg_progress_mgr& progress,
+std::string Run(jpeg_decompress_struct& cinfo, ErrorManager& err, ProgressMonitor& progress,
                 std::span<const std::uint8_t> file, DecodedImage& image, std::vector<std::uint8_t>& row) {
   if (setjmp(err.jump) != 0) return err.message[0] != '\0' ? std::string(err.message) : "JPEG decoding failed";
 
   jpeg_create_decompress(&cinfo);  // clears every field but the error manager
-  cinfo.progress = &progress;
+  cinfo.progress = &progress.base;
+  cinfo.mem->max_memory_to_use = kMaxJpegDecoderMemory;  // beyond it, libjpeg fails instead of growing
   jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
   jpeg_read_header(&cinfo, TRUE);
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
@@ -64,9 +135,25 @@ std::string Run(jpeg_decompress_struct& cinfo, ErrorManager& err, jpeg_progress_
   if (cinfo.image_width > static_cast<JDIMENSION>(kMaxJpegDimension) ||
       cinfo.image_height > static_cast<JDIMENSION>(kMaxJpegDimension) ||
       std::uint64_t{cinfo.image_width} * cinfo.image_height > kMaxJpegPixels) {
-    return "JPEG image of " + std::to_string(cinfo.image_width) + " by " + std::to_string(cinfo.image_height) +
-           " pixels is too large";
+    return "JPEG image of " + Size(cinfo) + " pixels is too large";
   }
+
+  // Nothing of the pixel size is allocated yet; jpeg_start_decompress takes
+  // the whole-image buffers of a multi-scan file, and the DIB follows it.
+  // Both wait until the scans are few enough for the size, and the data can
+  // describe it: with Huffman coding every block of every component starts
+  // with a DC code of at least one bit, so a file with less than a bit of data
+  // per block is cut short or claims a size it does not hold. Refusing it keeps
+  // the memory taken within about 1,500 bytes of bitmap per byte of data.
+  // Arithmetic coding can go below a bit per block, but only for near-flat
+  // images: photographs take half a bit to several bits per pixel.
+  progress.scanLimit = JpegScanLimit(std::uint64_t{cinfo.image_width} * cinfo.image_height);
+  const Census census = TakeCensus(file, progress.scanLimit);
+  if (census.scans > progress.scanLimit) {
+    return "JPEG file has more than " + std::to_string(progress.scanLimit) + " scans for " + Size(cinfo) + " pixels";
+  }
+  if (census.dataBytes * 8 < BlockCount(cinfo)) return "JPEG file holds too little data for " + Size(cinfo) + " pixels";
+
   jpeg_start_decompress(&cinfo);
   if (cinfo.output_components != (cmyk ? 4 : 3)) return "JPEG colour conversion gave an unexpected layout";
 
@@ -114,8 +201,8 @@ DecodedImage DecodeJpeg(std::span<const std::uint8_t> file) {
   err.base.error_exit = Fail;
   err.base.emit_message = Message;
   err.base.output_message = SilentOutput;
-  jpeg_progress_mgr progress{};
-  progress.progress_monitor = Progress;
+  ProgressMonitor progress{};
+  progress.base.progress_monitor = Progress;
 
   DecodedImage image;
   std::vector<std::uint8_t> row;

@@ -1,9 +1,12 @@
 // The JPEG decoder: sizes and colours of files written by ImageMagick
 // (baseline, progressive, greyscale, Adobe CMYK), the 24-bit DIB it produces,
 // and truncated, corrupted or oversized files, which must come back as an
-// ImageError instead of libjpeg ending the process.
+// ImageError instead of libjpeg ending the process. Files that would cost
+// much time or memory (endless scans, a size the data cannot back) are made
+// from the fixtures and must be refused before libjpeg decodes them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -42,6 +45,27 @@ std::size_t FrameSizeAt(const Bytes& file) {
     if (file[i] == 0xFF && (file[i + 1] == 0xC0 || file[i + 1] == 0xC2)) return i + 5;
   }
   throw std::runtime_error("no frame header");
+}
+
+Bytes WithSize(Bytes file, unsigned width, unsigned height) {
+  const std::size_t at = FrameSizeAt(file);
+  file[at] = static_cast<std::uint8_t>(height >> 8);
+  file[at + 1] = static_cast<std::uint8_t>(height);
+  file[at + 2] = static_cast<std::uint8_t>(width >> 8);
+  file[at + 3] = static_cast<std::uint8_t>(width);
+  return file;
+}
+
+// A scan of progressive.jpg: the first AC band of its first component, one
+// byte of data. Decoding it again only adds a warning libjpeg keeps to itself.
+const Bytes kScan = {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x01, 0x05, 0x02, 0x5F};
+constexpr int kProgressiveScans = 10;
+
+// progressive.jpg with copies of kScan before its end, `scans` scans in all.
+Bytes ProgressiveWithScans(int scans, unsigned width = 17, unsigned height = 9) {
+  Bytes file = WithSize(Fixture("progressive.jpg"), width, height);
+  for (int i = kProgressiveScans; i < scans; ++i) file.insert(file.end() - 2, kScan.begin(), kScan.end());
+  return file;
 }
 
 // quads.jpg: 34 by 34, red top left, blue top right, lime bottom left, white bottom right.
@@ -117,6 +141,53 @@ TEST(JpegDecoder, HostileFilesAreRefusedWithLibjpegsReason) {
   empty[at + 2] = 0;
   empty[at + 3] = 0;
   EXPECT_NE(Failure(empty), "");
+}
+
+TEST(JpegDecoder, ScansAreLimitedForTheImageSize) {
+  const DecodedImage most = DecodeJpeg(ProgressiveWithScans(100));
+  EXPECT_EQ(most.width, 17);
+  EXPECT_EQ(most.height, 9);
+  EXPECT_NE(Failure(ProgressiveWithScans(101)).find("more than 100 scans"), std::string::npos);
+  EXPECT_NE(Failure(ProgressiveWithScans(990)).find("more than 100 scans"), std::string::npos);
+
+  // At the pixel cap 32 scans pass the scan check (and fail the next one,
+  // for the data is a few bytes); a 33rd is refused.
+  EXPECT_NE(Failure(ProgressiveWithScans(32, 8192, 8192)).find("too little data"), std::string::npos);
+  EXPECT_NE(Failure(ProgressiveWithScans(33, 8192, 8192)).find("more than 32 scans"), std::string::npos);
+
+  // Markers inside a segment are not scans: an application segment that holds
+  // scan markers (as an Exif thumbnail does) costs nothing.
+  Bytes app = {0xFF, 0xE1, 0, 0};
+  for (int i = 0; i < 200; ++i) app.insert(app.end(), kScan.begin(), kScan.end());
+  app[2] = static_cast<std::uint8_t>((app.size() - 2) >> 8);
+  app[3] = static_cast<std::uint8_t>(app.size() - 2);
+  Bytes thumbnail = Fixture("progressive.jpg");
+  thumbnail.insert(thumbnail.begin() + 2, app.begin(), app.end());
+  EXPECT_EQ(DecodeJpeg(thumbnail).width, 17);
+}
+
+TEST(JpegDecoder, DeclaredSizeMustBeBackedByData) {
+  // quads.jpg holds 426 bytes of data for its three components. At 256 by
+  // 256 (3,072 blocks) that is over a bit per block: the decode runs, and
+  // libjpeg fills what the data leaves out. At 512 by 512 it is not, and
+  // nothing is decoded.
+  EXPECT_EQ(DecodeJpeg(WithSize(Fixture("quads.jpg"), 256, 256)).height, 256);
+  for (const unsigned side : {512u, 8192u}) {
+    EXPECT_NE(Failure(WithSize(Fixture("quads.jpg"), side, side)).find("too little data"), std::string::npos) << side;
+  }
+
+  // Four components of two bytes per sample, kept for the whole image while
+  // the scans are read: 512 MB at 8192 by 8192, over libjpeg's cap. The first
+  // scan is padded with zero bytes, so that the data is enough for the size.
+  Bytes cmyk = WithSize(Fixture("progressive.jpg"), 8192, 8192);
+  const std::size_t frame = FrameSizeAt(cmyk) - 3;  // the segment's length field
+  cmyk[frame + 1] += 3;
+  cmyk[frame + 7] = 4;
+  const std::uint8_t fourth[] = {0x04, 0x11, 0x00};
+  cmyk.insert(cmyk.begin() + static_cast<std::ptrdiff_t>(frame) + 17, std::begin(fourth), std::end(fourth));
+  const auto scan = std::search(cmyk.begin(), cmyk.end(), kScan.begin(), kScan.begin() + 2);
+  cmyk.insert(scan + 14, std::size_t{600} << 10, std::uint8_t{0});
+  EXPECT_NE(Failure(cmyk).find("needs more than 400 MB"), std::string::npos) << Failure(cmyk);
 }
 
 TEST(JpegDecoder, CorruptedBytesEitherDecodeToTheDeclaredSizeOrFail) {
