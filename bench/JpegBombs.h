@@ -31,14 +31,13 @@ inline std::vector<std::uint8_t> Head(std::uint8_t frame, unsigned width, unsign
   std::vector<std::uint8_t> dqt(65, 1);
   dqt[0] = 0;
   Segment(out, 0xDB, dqt);
-  std::vector<std::uint8_t> sof = {8};
-  Put16(sof, height);
-  Put16(sof, width);
-  sof.insert(sof.end(), {3, 1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0});
-  Segment(out, frame, sof);
+  const auto hi = [](unsigned v) { return static_cast<std::uint8_t>(v >> 8); };
+  const auto lo = [](unsigned v) { return static_cast<std::uint8_t>(v); };
+  Segment(out, frame, {8, hi(height), lo(height), hi(width), lo(width), 3, 1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0});
   for (const std::uint8_t table : {0x00, 0x10}) {  // DC 0, AC 0: one code of one bit
-    std::vector<std::uint8_t> dht = {table, 1};
-    dht.resize(17, 0);
+    std::vector<std::uint8_t> dht(17, 0);
+    dht[0] = table;
+    dht[1] = 1;
     dht.push_back(table == 0 ? 0x00 : (frame == 0xC2 ? 0xE0 : 0x00));  // AC: EOB14 run, or EOB
     Segment(out, 0xC4, dht);
   }
