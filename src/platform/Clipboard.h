@@ -37,11 +37,28 @@ inline constexpr ClipFormat kLastRegistered = 0xFFFF;
 // characters with the terminating zero).
 inline constexpr std::size_t kMaxFormatName = 60;
 
+// Application ranges (CF_PRIVATEFIRST..CF_PRIVATELAST and
+// CF_GDIOBJFIRST..CF_GDIOBJLAST). A private format's handle is whatever its
+// owner made it, and the system never frees it; an application GDI-object
+// format's handle is a GDI object.
+inline constexpr ClipFormat kPrivateFirst = 0x0200;
+inline constexpr ClipFormat kPrivateLast = 0x02FF;
+inline constexpr ClipFormat kGdiObjectFirst = 0x0300;
+inline constexpr ClipFormat kGdiObjectLast = 0x03FF;
+
 // Formats whose data is a GDI object, not a memory block: their content
 // cannot be read or placed as bytes. CF_METAFILEPICT is a memory block (the
 // metafile handle inside it is just a number) and is not one of them.
 constexpr bool IsGdiObjectFormat(ClipFormat f) {
-  return f == kBitmap || f == kPalette || f == kEnhMetafile || f == kDspBitmap || f == kDspEnhMetafile;
+  return f == kBitmap || f == kPalette || f == kEnhMetafile || f == kDspBitmap || f == kDspEnhMetafile ||
+         (f >= kGdiObjectFirst && f <= kGdiObjectLast);
+}
+
+// Formats whose handle is a global memory block, to be read or placed as
+// bytes: every number from 1 to 0xFFFF but the GDI object formats and the
+// private range. (A block placed under a private number would never be freed.)
+constexpr bool IsMemoryFormat(ClipFormat f) {
+  return f != 0 && f <= kLastRegistered && !IsGdiObjectFormat(f) && !(f >= kPrivateFirst && f <= kPrivateLast);
 }
 }  // namespace clip
 
@@ -49,7 +66,8 @@ constexpr bool IsGdiObjectFormat(ClipFormat f) {
 struct ClipData {
   enum class Kind {
     None,    // the format is not there, or its owner rendered nothing (null handle)
-    Object,  // a handle that is not a lockable memory block (bitmap, palette, metafile)
+    Object,  // a handle that is not a lockable memory block (bitmap, palette, metafile,
+             // any format that is not clip::IsMemoryFormat)
     Memory,  // a memory block; `bytes` is the whole block, as large as the system reports it
   };
   Kind kind = Kind::None;
@@ -73,13 +91,15 @@ class Clipboard {
   // synthesised ones included. Needs the clipboard open (else empty).
   virtual std::vector<ClipFormat> EnumFormats() = 0;
 
-  // The data of `format`, rendering delayed formats. Needs the clipboard open.
+  // The data of `format`, rendering delayed formats. A format that is not
+  // clip::IsMemoryFormat never gives Memory: its handle is not locked. Needs
+  // the clipboard open.
   virtual ClipData GetData(ClipFormat format) = 0;
 
   // Places a copy of `bytes` in a new memory block under `format` (an empty
   // span makes an empty block). The block belongs to the system only once it
-  // accepted it; on refusal it is freed here. GDI object formats and format 0
-  // are refused. Needs the clipboard open.
+  // accepted it; on refusal it is freed here. Formats that are not
+  // clip::IsMemoryFormat are refused. Needs the clipboard open.
   virtual bool SetData(ClipFormat format, std::span<const std::uint8_t> bytes) = 0;
 
   // Places a packed device-independent bitmap (40-byte header, colour table,

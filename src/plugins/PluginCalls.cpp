@@ -1,5 +1,6 @@
 #include "plugins/PluginCalls.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/Libraries.h"
@@ -45,8 +46,11 @@ std::vector<PluginItem> ReadPluginItems(platform::Libraries& libraries, const st
   TembricPluginInfo info;
   std::memset(&info, 0, sizeof info);  // once: the plugin sees the previous item's values
   getInfo(&info, 0);
-  const std::int32_t count = info.Count;
+  // The count is the plugin's word: held to the documented maximum, so that
+  // a broken plugin cannot have us call it two billion times.
+  const std::int32_t count = std::clamp<std::int32_t>(info.Count, 0, TEMBRIC_MAX_PLUGIN_ITEMS);
   std::vector<PluginItem> items;
+  items.reserve(static_cast<std::size_t>(count));
   for (std::int32_t index = 0; index < count; ++index) {
     getInfo(&info, index);
     items.push_back({Counted(info.Subject), Counted(info.Category), Counted(info.Memo), info.HasProperties != 0});

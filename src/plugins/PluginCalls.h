@@ -32,7 +32,9 @@ struct PluginItem {
   bool operator==(const PluginItem&) const = default;
 };
 
-// The items of the library at `path`, in index order. Throws PluginError.
+// The items of the library at `path`, in index order: at most
+// TEMBRIC_MAX_PLUGIN_ITEMS, whatever count the plugin reports. Throws
+// PluginError.
 std::vector<PluginItem> ReadPluginItems(platform::Libraries& libraries, const std::string& path);
 
 // Has the plugin put item `index` on the clipboard; true when it asks for

@@ -23,6 +23,9 @@
  * once for each index from 0 to Count - 1 and reads Subject, Category, Memo
  * and HasProperties after each call. The buffer is NOT cleared between
  * calls: a field the plugin does not write keeps the previous item's value.
+ * A plugin offers at most TEMBRIC_MAX_PLUGIN_ITEMS items: a larger Count is
+ * taken as that many (items from index TEMBRIC_MAX_PLUGIN_ITEMS on are never
+ * asked for), a negative Count as none.
  */
 #ifndef TEMBRIC_PLUGIN_H
 #define TEMBRIC_PLUGIN_H
@@ -35,6 +38,9 @@
 #else
 #define TEMBRIC_PLUGIN_CALL
 #endif
+
+/* The most items one plugin can offer. */
+#define TEMBRIC_MAX_PLUGIN_ITEMS 1000
 
 #ifdef __cplusplus
 extern "C" {
@@ -52,7 +58,8 @@ typedef struct TembricPluginInfo {
   TembricCountedString Subject;  /* offset 0: the item's name */
   TembricCountedString Category; /* offset 256: folder below "*Plugins", parts separated
                                     by backslashes; empty for "*Plugins" itself */
-  int32_t Count;                 /* offset 512: how many items the plugin offers */
+  int32_t Count;                 /* offset 512: how many items the plugin offers, at most
+                                    TEMBRIC_MAX_PLUGIN_ITEMS */
   TembricCountedString Memo;     /* offset 516: a description of the item */
   unsigned char HasProperties;   /* offset 772: non-zero when SetPluginProperties
                                     shows a dialog for the item */

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <string>
+#include <utility>
 
 namespace tembric::store {
 namespace {
@@ -48,6 +50,8 @@ ClipEntryHeader DecodeClipEntryHeader(std::span<const std::uint8_t, kClipEntryHe
 std::size_t CaptureClipboard(platform::Clipboard& clipboard, SnapshotSink& sink) {
   std::size_t written = 0;
   for (const platform::ClipFormat format : clipboard.EnumFormats()) {
+    // Not even asked for: its owner is not made to render what is left out.
+    if (!platform::clip::IsMemoryFormat(format)) continue;
     const platform::ClipData data = clipboard.GetData(format);
     if (data.kind == platform::ClipData::Kind::Object) continue;  // not a memory block
 
@@ -79,6 +83,9 @@ void RestoreClipboard(platform::Clipboard& clipboard, std::span<const std::uint8
 void RestoreOpenClipboard(platform::Clipboard& clipboard, std::span<const std::uint8_t> snapshot) {
   clipboard.Empty();
 
+  // The numbers this restore was given, by name as stored; a name is
+  // registered once and counts against the limit once.
+  std::map<std::string, platform::ClipFormat> registered;
   std::size_t at = 0;
   while (snapshot.size() - at >= 2) {
     if (snapshot.size() - at < kClipEntryHeaderSize) throw SnapshotReadError();
@@ -89,12 +96,19 @@ void RestoreOpenClipboard(platform::Clipboard& clipboard, std::span<const std::u
     const std::span<const std::uint8_t> data = snapshot.subspan(at, header.dataSize);
     at += header.dataSize;
 
-    platform::ClipFormat format = header.format;
+    platform::ClipFormat format = header.format & 0xFFFF;
     if (header.nameLength != 0) {
-      format = clipboard.RegisterFormat(StoredName(header));
-      if (format == 0) continue;
+      std::string name = StoredName(header);
+      if (const auto known = registered.find(name); known != registered.end()) {
+        format = known->second;
+      } else {
+        if (registered.size() >= kMaxRestoredFormatNames) continue;
+        format = clipboard.RegisterFormat(name);
+        registered.emplace(std::move(name), format);
+      }
     }
-    clipboard.SetData(format & 0xFFFF, data);  // a refused entry is skipped
+    if (!platform::clip::IsMemoryFormat(format)) continue;
+    clipboard.SetData(format, data);  // a refused entry is skipped
   }
 }
 

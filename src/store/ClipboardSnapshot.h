@@ -15,6 +15,10 @@
 // Registered formats carry their name (at most 60 characters) because their
 // numbers are handed out per session; restoring registers the name again and
 // uses the number the running session gives it.
+//
+// Only memory blocks are kept (platform::clip::IsMemoryFormat): GDI objects
+// and the handles of the private and application GDI-object ranges are left
+// out of a capture and never placed by a restore.
 
 #include <cstddef>
 #include <cstdint>
@@ -28,6 +32,12 @@ namespace tembric::store {
 
 inline constexpr std::size_t kClipEntryHeaderSize = 268;
 inline constexpr std::size_t kClipEntryNameField = 255;
+
+// The most distinct format names one restore registers. A registered name
+// stays in the session's atom table until the user logs off, and the table
+// holds about 16,000, so a crafted snapshot must not fill it; real clipboards
+// offer a few dozen formats. An entry whose name would be one more is skipped.
+inline constexpr std::size_t kMaxRestoredFormatNames = 100;
 
 // A snapshot whose last header is cut short. what() is "Stream read error".
 class SnapshotReadError : public std::runtime_error {
@@ -75,15 +85,18 @@ void EncodeClipEntryHeader(const ClipEntryHeader& header, std::uint8_t (&out)[kC
 ClipEntryHeader DecodeClipEntryHeader(std::span<const std::uint8_t, kClipEntryHeaderSize> bytes);
 
 // Appends one entry per format the open clipboard offers, in its order.
-// Formats without data get a header with DataSize 0; GDI object formats are
-// left out. The caller opens the clipboard before and closes it after.
+// Formats without data get a header with DataSize 0; formats whose handle is
+// not a memory block are left out without being asked for. The caller opens
+// the clipboard before and closes it after.
 // Exceptions of the sink propagate; the entries written before stay.
 // Returns the number of entries written.
 std::size_t CaptureClipboard(platform::Clipboard& clipboard, SnapshotSink& sink);
 
 // Opens the clipboard for `owner`, empties it, places the snapshot's formats
 // in their stored order and closes it again. An entry the system refuses is
-// skipped. Data cut short ends the restore quietly; a header cut short throws
+// skipped, and so is one whose number is not a memory format or whose name
+// would be registered beyond kMaxRestoredFormatNames. Data cut short ends the
+// restore quietly; a header cut short throws
 // SnapshotReadError with the formats before it left in place. A single byte
 // after the last entry is ignored. Throws ClipboardOpenError when the
 // clipboard cannot be opened. The bytes are untrusted: nothing is read or

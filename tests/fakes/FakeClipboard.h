@@ -123,10 +123,12 @@ class FakeClipboard : public platform::Clipboard {
     platform::ClipData out;
     if (!owner_) return out;
     if (const Entry* e = Find(format)) {
-      // A zero-byte block is allocated as a discarded one, which cannot be locked.
-      out.kind = e->kind == Kind::Memory && !e->bytes.empty() ? platform::ClipData::Kind::Memory
-                 : e->kind == Kind::None                      ? platform::ClipData::Kind::None
-                                                              : platform::ClipData::Kind::Object;
+      // A zero-byte block is allocated as a discarded one, which cannot be
+      // locked; a handle under a format that is not a memory format is never locked.
+      out.kind = e->kind == Kind::Memory && !e->bytes.empty() && platform::clip::IsMemoryFormat(format)
+                     ? platform::ClipData::Kind::Memory
+                 : e->kind == Kind::None ? platform::ClipData::Kind::None
+                                         : platform::ClipData::Kind::Object;
       if (out.kind == platform::ClipData::Kind::Memory) out.bytes = e->bytes;
       return out;
     }
@@ -138,7 +140,7 @@ class FakeClipboard : public platform::Clipboard {
   }
 
   bool SetData(ClipFormat format, std::span<const std::uint8_t> bytes) override {
-    if (!owner_ || format == 0 || format > 0xFFFF || platform::clip::IsGdiObjectFormat(format)) return false;
+    if (!owner_ || !platform::clip::IsMemoryFormat(format)) return false;
     if (std::find(refused_.begin(), refused_.end(), format) != refused_.end()) return false;
     Store({format, Kind::Memory, Bytes(bytes.begin(), bytes.end())});
     placed_.push_back(format);

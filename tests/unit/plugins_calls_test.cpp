@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -43,6 +44,8 @@ void TEMBRIC_PLUGIN_CALL GetInfo(TembricPluginInfo* info, std::int32_t index) {
     std::memset(&zero, 0, sizeof zero);
     script.firstBufferWasZero = std::memcmp(info, &zero, sizeof zero) == 0;
   }
+  // Stops a discovery that asks for more than a plugin may offer.
+  if (script.infoCalls.size() > TEMBRIC_MAX_PLUGIN_ITEMS + 1) throw std::runtime_error("runaway discovery");
   script.infoCalls.push_back(index);
   info->Count = script.count;
   if (index == 0) {
@@ -107,12 +110,19 @@ TEST_F(PluginCallsTest, DiscoveryReadsCountFromIndexZeroThenEveryItemFromOneBuff
   EXPECT_THAT(libraries_.Log(), ElementsAre("load " + kPath, "find GetPluginInfo", "unload " + kPath));
 }
 
-TEST_F(PluginCallsTest, DiscoveryOfNoItemsStillAsksOnceAndUnloads) {
-  for (const std::int32_t count : {0, -5}) {
+TEST_F(PluginCallsTest, DiscoveryHoldsTheReportedCountToZeroUpToTheDocumentedMaximum) {
+  constexpr std::size_t kMax = TEMBRIC_MAX_PLUGIN_ITEMS;
+  const struct {
+    std::int32_t reported;
+    std::size_t read;
+  } cases[] = {{0, 0},       {-5, 0},          {INT32_MIN, 0},   {kMax - 1, kMax - 1},
+               {kMax, kMax}, {kMax + 1, kMax}, {INT32_MAX, kMax}};
+  for (const auto& c : cases) {
     script = PluginScript();
-    script.count = count;
-    EXPECT_TRUE(ReadPluginItems(libraries_, kPath).empty());
-    EXPECT_THAT(script.infoCalls, ElementsAre(0));
+    script.count = c.reported;
+    EXPECT_EQ(ReadPluginItems(libraries_, kPath).size(), c.read) << c.reported;
+    ASSERT_EQ(script.infoCalls.size(), c.read + 1) << c.reported;  // the count is asked for once, with index 0
+    EXPECT_EQ(script.infoCalls.back(), c.read == 0 ? 0 : static_cast<std::int32_t>(c.read) - 1) << c.reported;
   }
   EXPECT_EQ(libraries_.LoadedNow(), 0);
 }

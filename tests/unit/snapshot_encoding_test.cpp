@@ -57,6 +57,26 @@ Bytes Capture(FakeClipboard& clipboard, std::uint64_t base = 0) {
   return out;
 }
 
+// Records what the snapshot code asks of the clipboard.
+class RecordingClipboard : public FakeClipboard {
+ public:
+  std::vector<ClipFormat> read, set;
+  std::vector<std::string> registered;
+
+  platform::ClipData GetData(ClipFormat format) override {
+    read.push_back(format);
+    return FakeClipboard::GetData(format);
+  }
+  bool SetData(ClipFormat format, std::span<const std::uint8_t> bytes) override {
+    set.push_back(format);
+    return FakeClipboard::SetData(format, bytes);
+  }
+  ClipFormat RegisterFormat(const std::string& name) override {
+    registered.push_back(name);
+    return FakeClipboard::RegisterFormat(name);
+  }
+};
+
 struct Decoded {
   std::uint32_t position, size, format;
   std::string name;
@@ -83,14 +103,14 @@ std::vector<Decoded> Entries(const Bytes& snapshot) {
 TEST(SnapshotCapture, HeaderLayoutIsByteExact) {
   FakeClipboard clipboard(0xC0A0);
   const ClipFormat html = clipboard.RegisterFormat("HTML Format");
-  clipboard.Put(0x0200, Text("hi"), 8);  // block larger than the text
+  clipboard.Put(0x0500, Text("hi"), 8);  // block larger than the text
   clipboard.Put(html, Text("<b>x</b>", false));
 
   const Bytes s = Capture(clipboard, 0x1'0000'0010ull);  // positions keep their low 32 bits
   ASSERT_EQ(s.size(), 2 * kClipEntryHeaderSize + 8 + 8);
   EXPECT_EQ(U32At(s, 0), 0x10u);
   EXPECT_EQ(U32At(s, 4), 8u);  // the block's size, not the text's
-  EXPECT_EQ(U32At(s, 8), 0x0200u);
+  EXPECT_EQ(U32At(s, 8), 0x0500u);
   EXPECT_EQ(s[12], 0);
   EXPECT_EQ(Bytes(s.begin() + 268, s.begin() + 271), Text("hi"));
 
@@ -139,6 +159,37 @@ TEST(SnapshotCapture, GdiObjectsAreLeftOutAndUnrenderedFormatsKeptEmpty) {
   EXPECT_EQ(e[2].data, dib);
 }
 
+TEST(SnapshotFormats, HandlesThatAreNotMemoryBlocksAreNeitherReadNorPlaced) {
+  // The edges of the private and application GDI-object ranges, and their neighbours.
+  const struct {
+    ClipFormat format;
+    bool memory;
+  } cases[] = {{0x01FF, true},
+               {clip::kPrivateFirst, false},
+               {clip::kPrivateLast, false},
+               {clip::kGdiObjectFirst, false},
+               {clip::kGdiObjectLast, false},
+               {0x0400, true}};
+  RecordingClipboard source;
+  Bytes crafted;
+  std::vector<ClipFormat> memory;
+  for (const auto& c : cases) {
+    source.Put(c.format, Text("data"));
+    AppendEntry(crafted, c.format, Text("data"));
+    if (c.memory) memory.push_back(c.format);
+  }
+
+  std::vector<ClipFormat> captured;
+  for (const Decoded& d : Entries(Capture(source))) captured.push_back(d.format);
+  EXPECT_EQ(captured, memory);
+  EXPECT_EQ(source.read, memory);  // the others' owners are not asked to render
+
+  RecordingClipboard target;
+  RestoreClipboard(target, crafted);
+  EXPECT_EQ(target.set, memory);
+  EXPECT_EQ(target.StoredFormats(), memory);
+}
+
 TEST(SnapshotCapture, LongNamesAreCutToSixtyCharacters) {
   FakeClipboard clipboard;
   const std::string longName(70, 'n');
@@ -165,8 +216,8 @@ TEST(SnapshotCapture, SinkFailureKeepsEntriesWrittenBefore) {
     }
   } sink;
   FakeClipboard clipboard;
-  clipboard.Put(0x200, Bytes(32, 1));
-  clipboard.Put(0x201, Bytes(32, 2));
+  clipboard.Put(0x500, Bytes(32, 1));
+  clipboard.Put(0x501, Bytes(32, 2));
   ASSERT_TRUE(clipboard.Open(kOwner));
   EXPECT_THROW(CaptureClipboard(clipboard, sink), std::runtime_error);
   clipboard.Close();
@@ -180,7 +231,7 @@ TEST(SnapshotRoundTrip, SeveralFormatsComeBackInOrderInAnotherSession) {
   source.PutUnicodeText(u"abc");
   source.Put(html, Text("Version:0.9\r\n<html>abc</html>"));
   source.Put(rtf, Text("{\\rtf1 abc}"), 64);
-  source.Put(0x0210, Bytes(1000, 0x5A));  // private format: stored by number
+  source.Put(0x0510, Bytes(1000, 0x5A));  // a format without a name: stored by number
   const Bytes snapshot = Capture(source);
 
   FakeClipboard target(0xC300);
@@ -194,12 +245,12 @@ TEST(SnapshotRoundTrip, SeveralFormatsComeBackInOrderInAnotherSession) {
   EXPECT_EQ(target.CloseCalls(), 1);
   const ClipFormat targetRtf = target.RegisterFormat("Rich Text Format");
   EXPECT_NE(targetHtml, html);
-  EXPECT_EQ(target.StoredFormats(), (std::vector<ClipFormat>{clip::kUnicodeText, targetHtml, targetRtf, 0x0210,
+  EXPECT_EQ(target.StoredFormats(), (std::vector<ClipFormat>{clip::kUnicodeText, targetHtml, targetRtf, 0x0510,
                                                              clip::kLocale, clip::kText, clip::kOemText}));
   EXPECT_EQ(target.Peek(targetHtml), Text("Version:0.9\r\n<html>abc</html>"));
   EXPECT_EQ(target.Peek(targetRtf)->size(), 64u);
   EXPECT_EQ(target.Peek(clip::kText), Text("abc"));
-  EXPECT_EQ(target.Peek(0x0210), Bytes(1000, 0x5A));
+  EXPECT_EQ(target.Peek(0x0510), Bytes(1000, 0x5A));
 
   // A second capture of the restored clipboard gives the same data (names keep
   // the spelling the session registered first).
@@ -255,7 +306,7 @@ TEST(SnapshotRestore, ZeroSizeEntryBecomesEmptyBlockAndStrayByteIsIgnored) {
 TEST(SnapshotRestore, HeaderCutShortThrowsAfterPlacingTheEntriesBefore) {
   Bytes whole;
   AppendEntry(whole, clip::kText, Text("first"));
-  AppendEntry(whole, 0x300, Text("second"));
+  AppendEntry(whole, 0x500, Text("second"));
   for (std::size_t cut : {2u, 100u, 267u}) {
     Bytes s(whole.begin(), whole.begin() + kClipEntryHeaderSize + 6 + cut);
     FakeClipboard clipboard;
@@ -268,7 +319,7 @@ TEST(SnapshotRestore, HeaderCutShortThrowsAfterPlacingTheEntriesBefore) {
 TEST(SnapshotRestore, DataCutShortDropsTheEntryAndEndsQuietly) {
   Bytes s;
   AppendEntry(s, clip::kText, Text("first"));
-  AppendEntry(s, 0x300, Bytes(100, 1));
+  AppendEntry(s, 0x500, Bytes(100, 1));
   s.resize(s.size() - 1);
   FakeClipboard clipboard;
   RestoreClipboard(clipboard, s);
@@ -280,32 +331,48 @@ TEST(SnapshotRestore, HostileHeadersPlaceNothingTheyShouldNot) {
   Bytes s;
   AppendEntry(s, clip::kBitmap, Bytes(16, 0));        // memory under a GDI format: refused, skipped
   AppendEntry(s, 0, Text("zero"));                    // format 0: refused
-  AppendEntry(s, 0xABCD0000u | 0x301, Text("high"));  // upper bits dropped
-  AppendEntry(s, 0x302, {}, std::string(300, 'q'));   // name field with no zero byte
+  AppendEntry(s, 0xABCD0000u | 0x501, Text("high"));  // upper bits dropped
+  AppendEntry(s, 0x502, {}, std::string(300, 'q'));   // name field with no zero byte
   Bytes emptyName;
-  AppendEntry(emptyName, 0x303, Text("e"), "n");
+  AppendEntry(emptyName, 0x503, Text("e"), "n");
   emptyName[13] = 0;  // NameLength says there is a name, the field is empty
   s.insert(s.end(), emptyName.begin(), emptyName.end());
-  AppendEntry(s, 0x304, {}, "", 0xFFFFFFFFu);  // claims 4 GB that are not there
-  AppendEntry(s, 0x305, Text("never reached"));
+  AppendEntry(s, 0x504, {}, "", 0xFFFFFFFFu);  // claims 4 GB that are not there
+  AppendEntry(s, 0x505, Text("never reached"));
 
   FakeClipboard clipboard;
   RestoreClipboard(clipboard, s);
   const ClipFormat longName = clipboard.RegisterFormat(std::string(255, 'q'));
-  EXPECT_EQ(clipboard.StoredFormats(), (std::vector<ClipFormat>{0x301, longName}));
-  EXPECT_EQ(clipboard.Peek(0x301), Text("high"));
+  EXPECT_EQ(clipboard.StoredFormats(), (std::vector<ClipFormat>{0x501, longName}));
+  EXPECT_EQ(clipboard.Peek(0x501), Text("high"));
   EXPECT_FALSE(clipboard.IsOpen());
+}
+
+TEST(SnapshotRestore, RegistersNoMoreThanTheLimitOfDistinctNames) {
+  Bytes s;
+  for (std::size_t i = 0; i < kMaxRestoredFormatNames + 20; ++i)
+    AppendEntry(s, 0xC000, {static_cast<std::uint8_t>(i)}, "Name " + std::to_string(i));
+  AppendEntry(s, 0xC000, Text("again"), "Name 0");  // registered already: placed
+  AppendEntry(s, clip::kText, Text("plain"));       // no name: not limited
+
+  RecordingClipboard clipboard;
+  RestoreClipboard(clipboard, s);
+  ASSERT_EQ(clipboard.registered.size(), kMaxRestoredFormatNames);
+  EXPECT_EQ(clipboard.registered.back(), "Name " + std::to_string(kMaxRestoredFormatNames - 1));
+  EXPECT_EQ(clipboard.StoredFormats().size(), kMaxRestoredFormatNames + 1);
+  EXPECT_EQ(clipboard.StoredFormats().back(), clip::kText);
+  EXPECT_EQ(clipboard.Peek(clipboard.RegisterFormat("Name 0")), Text("again"));
 }
 
 TEST(SnapshotRestore, RefusedEntryIsSkippedAndTheRestPlaced) {
   Bytes s;
-  AppendEntry(s, 0x300, Text("a"));
-  AppendEntry(s, 0x301, Text("b"));
-  AppendEntry(s, 0x302, Text("c"));
+  AppendEntry(s, 0x500, Text("a"));
+  AppendEntry(s, 0x501, Text("b"));
+  AppendEntry(s, 0x502, Text("c"));
   FakeClipboard clipboard;
-  clipboard.RefuseSetData(0x301);
+  clipboard.RefuseSetData(0x501);
   RestoreClipboard(clipboard, s);
-  EXPECT_EQ(clipboard.StoredFormats(), (std::vector<ClipFormat>{0x300, 0x302}));
+  EXPECT_EQ(clipboard.StoredFormats(), (std::vector<ClipFormat>{0x500, 0x502}));
 }
 
 TEST(SnapshotRestore, BusyClipboardThrowsAndChangesNothing) {

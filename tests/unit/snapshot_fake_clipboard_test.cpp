@@ -37,7 +37,7 @@ TEST(FakeClipboardOpen, ReadingAndWritingNeedItOpen) {
   FakeClipboard c;
   c.Put(clip::kHDrop, {1, 2});
   const std::uint8_t byte = 7;
-  EXPECT_FALSE(c.SetData(0x300, {&byte, 1}));
+  EXPECT_FALSE(c.SetData(0x400, {&byte, 1}));
   EXPECT_FALSE(c.Empty());
   EXPECT_TRUE(c.EnumFormats().empty());
   EXPECT_EQ(c.GetData(clip::kHDrop).kind, platform::ClipData::Kind::None);
@@ -47,7 +47,9 @@ TEST(FakeClipboardOpen, ReadingAndWritingNeedItOpen) {
   EXPECT_EQ(c.GetData(clip::kHDrop).bytes, (std::vector<std::uint8_t>{1, 2}));
   EXPECT_FALSE(c.SetData(0, {&byte, 1}));
   EXPECT_FALSE(c.SetData(clip::kBitmap, {&byte, 1}));
-  EXPECT_TRUE(c.SetData(0x300, {&byte, 1}));
+  EXPECT_FALSE(c.SetData(clip::kPrivateFirst, {&byte, 1}));
+  EXPECT_FALSE(c.SetData(clip::kGdiObjectLast, {&byte, 1}));
+  EXPECT_TRUE(c.SetData(0x400, {&byte, 1}));
   EXPECT_TRUE(c.Empty());
   EXPECT_TRUE(c.EnumFormats().empty());
   c.Close();
@@ -74,9 +76,9 @@ TEST(FakeClipboardFormats, RegisteredNumbersArePerSessionAndIgnoreCase) {
 TEST(FakeClipboardFormats, SynthesisedFormsFollowThePlacedOnes) {
   FakeClipboard c;
   c.Put(clip::kText, {'A', 0xE9, 0});
-  c.Put(0x300, {1});
+  c.Put(0x400, {1});
   ASSERT_TRUE(c.Open(1));
-  EXPECT_EQ(c.EnumFormats(), (Formats{clip::kText, 0x300, clip::kLocale, clip::kUnicodeText, clip::kOemText}));
+  EXPECT_EQ(c.EnumFormats(), (Formats{clip::kText, 0x400, clip::kLocale, clip::kUnicodeText, clip::kOemText}));
   EXPECT_EQ(c.GetData(clip::kUnicodeText).bytes, (std::vector<std::uint8_t>{'A', 0, 0xE9, 0, 0, 0}));
   c.Close();
 

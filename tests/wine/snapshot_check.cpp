@@ -2,10 +2,13 @@
 // registered "HTML Format" are captured, the clipboard emptied, and the
 // snapshot restored. The snapshot's HTML entry is given a foreign number first,
 // as if captured in another session: it must come back under the number the
-// running system gives the name. Checks read the clipboard with user32
-// directly. Exit code 0 when every check passed.
+// running system gives the name. Handles under a private and an application
+// GDI-object number (a heap pointer and a pen) are left out of a capture, and
+// a crafted snapshot naming those numbers places nothing under them. Checks
+// read the clipboard with user32 directly. Exit code 0 when every check passed.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -39,6 +42,80 @@ bool StartsWith(const std::vector<unsigned char>& block, const void* data, std::
   return block.size() >= size && std::memcmp(block.data(), data, size) == 0;
 }
 
+std::vector<UINT> EntryFormats(const std::vector<std::uint8_t>& snapshot) {
+  namespace store = tembric::store;
+  std::vector<UINT> formats;
+  for (std::size_t at = 0; at + store::kClipEntryHeaderSize <= snapshot.size();) {
+    const store::ClipEntryHeader h = store::DecodeClipEntryHeader(
+        std::span<const std::uint8_t>(snapshot).subspan(at).first<store::kClipEntryHeaderSize>());
+    formats.push_back(h.format);
+    at += store::kClipEntryHeaderSize + h.dataSize;
+  }
+  return formats;
+}
+
+bool Contains(const std::vector<UINT>& formats, UINT format) {
+  return std::find(formats.begin(), formats.end(), format) != formats.end();
+}
+
+// Handles that are not memory blocks, placed as another application would.
+void CheckApplicationRanges(tembric::platform::Clipboard& clipboard, HWND window) {
+  using tembric::platform::ClipboardOpen;
+  namespace store = tembric::store;
+  const auto owner = reinterpret_cast<tembric::platform::WindowHandle>(window);
+  constexpr UINT kPrivate = CF_PRIVATEFIRST + 0x40, kGdiObject = CF_GDIOBJFIRST + 0x40, kNumbered = 0x0490;
+  static const char kPlain[] = "plain";
+  void* heapBlock = HeapAlloc(GetProcessHeap(), 0, 64);  // a private handle that is a readable pointer
+  std::memset(heapBlock, 0x77, 64);
+  {
+    ClipboardOpen open(clipboard, owner);
+    Check(open.IsOpen() && clipboard.Empty(), "clipboard emptied for the application ranges");
+    Check(SetClipboardData(kPrivate, heapBlock) != nullptr, "a heap pointer placed under a private number");
+    // Windows takes a pen there; Wine refuses the range.
+    HPEN pen = CreatePen(PS_SOLID, 1, 0);
+    const bool penPlaced = SetClipboardData(kGdiObject, pen) != nullptr;
+    if (!penPlaced) DeleteObject(pen);
+    std::printf("pen under an application GDI-object number %s\n", penPlaced ? "placed" : "refused by the system");
+    Check(clipboard.SetData(CF_TEXT, {reinterpret_cast<const std::uint8_t*>(kPlain), sizeof kPlain}),
+          "CF_TEXT placed beside them");
+    Check(!clipboard.SetData(kPrivate, {reinterpret_cast<const std::uint8_t*>(kPlain), sizeof kPlain}) &&
+              !clipboard.SetData(kGdiObject, {reinterpret_cast<const std::uint8_t*>(kPlain), sizeof kPlain}),
+          "memory refused under the application ranges");
+  }
+  {
+    ClipboardOpen open(clipboard, owner);
+    std::vector<std::uint8_t> snapshot;
+    store::VectorSink sink(snapshot);
+    store::CaptureClipboard(clipboard, sink);
+    const std::vector<UINT> formats = EntryFormats(snapshot);
+    Check(Contains(formats, CF_TEXT), "CF_TEXT captured");
+    Check(!Contains(formats, kPrivate) && !Contains(formats, kGdiObject), "the application ranges left out");
+  }
+
+  std::vector<std::uint8_t> crafted;
+  for (const UINT format : {kPrivate, kGdiObject, kNumbered}) {
+    store::ClipEntryHeader h;
+    h.position = static_cast<std::int32_t>(crafted.size());
+    h.dataSize = sizeof kPlain;
+    h.format = format;
+    std::uint8_t raw[store::kClipEntryHeaderSize];
+    store::EncodeClipEntryHeader(h, raw);
+    crafted.insert(crafted.end(), raw, raw + sizeof raw);
+    crafted.insert(crafted.end(), kPlain, kPlain + sizeof kPlain);
+  }
+  try {
+    store::RestoreClipboard(clipboard, crafted, owner);
+  } catch (const std::exception& e) {
+    std::printf("restore threw: %s\n", e.what());
+  }
+  Check(OpenClipboard(window) != FALSE, "clipboard opened for the range checks");
+  Check(!IsClipboardFormatAvailable(kPrivate) && !IsClipboardFormatAvailable(kGdiObject),
+        "nothing restored under the application ranges");
+  Check(StartsWith(RawData(kNumbered), kPlain, sizeof kPlain), "a numbered memory format restored");
+  CloseClipboard();
+  HeapFree(GetProcessHeap(), 0, heapBlock);  // private handles stay their owner's to free
+}
+
 }  // namespace
 
 int main() {
@@ -69,8 +146,8 @@ int main() {
           "memory refused as a bitmap");
     // Windows takes a zero-byte (discarded) block; Wine may refuse it. Either
     // way it must not end up in a snapshot as data.
-    emptyPlaced = clipboard.SetData(0x0280, {});
-    std::printf("empty private block %s\n", emptyPlaced ? "placed" : "refused by the system");
+    emptyPlaced = clipboard.SetData(0x0480, {});
+    std::printf("empty block %s\n", emptyPlaced ? "placed" : "refused by the system");
   }
 
   std::vector<std::uint8_t> snapshot;
@@ -87,7 +164,7 @@ int main() {
     std::printf("captured %zu entries, %zu bytes\n", entries, snapshot.size());
     Check(entries >= 2, "at least two entries captured");
     if (emptyPlaced)
-      Check(clipboard.GetData(0x0280).kind == tembric::platform::ClipData::Kind::Object,
+      Check(clipboard.GetData(0x0480).kind == tembric::platform::ClipData::Kind::Object,
             "an empty block cannot be locked");
   }
 
@@ -140,6 +217,8 @@ int main() {
   Check(threw, "header cut short throws");
   Check(OpenClipboard(window) != FALSE, "clipboard free after a failed restore");
   CloseClipboard();
+
+  CheckApplicationRanges(clipboard, window);
 
   DestroyWindow(window);
   std::printf("%s\n", failures ? "FAILED" : "PASSED");

@@ -99,8 +99,9 @@ class Win32Clipboard final : public Clipboard {
     HANDLE handle = GetClipboardData(format);
     if (!handle) return result;
     result.kind = ClipData::Kind::Object;
-    // A GDI handle is not a global memory block; do not hand it to GlobalLock.
-    if (clip::IsGdiObjectFormat(format)) return result;
+    // A GDI handle, or a private format's handle, is not a global memory
+    // block: GlobalLock on it is not safe.
+    if (!clip::IsMemoryFormat(format)) return result;
     HGLOBAL block = static_cast<HGLOBAL>(handle);
     GlobalLockScope lock(block);
     if (!lock.data()) return result;
@@ -112,7 +113,7 @@ class Win32Clipboard final : public Clipboard {
   }
 
   bool SetData(ClipFormat format, std::span<const std::uint8_t> bytes) override {
-    if (format == 0 || format > 0xFFFF || clip::IsGdiObjectFormat(format)) return false;
+    if (!clip::IsMemoryFormat(format)) return false;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes.size());
     if (!block) return false;
     if (!bytes.empty()) {
