@@ -55,7 +55,8 @@ class LoadedLibrary {
 };
 
 #ifdef _WIN32
-// LoadLibraryA, GetProcAddress, and FreeLibrary after the pending messages.
+// LoadLibraryExA with the library's own folder searched for its imports,
+// GetProcAddress, and FreeLibrary after the pending messages.
 Libraries& RealLibraries();
 #endif
 

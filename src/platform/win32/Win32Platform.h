@@ -20,4 +20,15 @@ DdeClient& RealDdeClient();
 // Throws std::runtime_error when the system cannot tell it.
 std::string OwnExecutablePath();
 
+// Takes the current folder and PATH out of the process's library search:
+// libraries loaded by name then come from the system folder and the program's
+// folder only (where the system cannot do that, the current folder at least
+// is dropped). Called first thing at start, before any library is loaded.
+void HardenLibrarySearch() noexcept;
+
+// The full path of the system library `name` ("version.dll") in the system
+// folder; empty when the system folder cannot be read. A library that is not
+// a known DLL is loaded by this path, never by its bare name.
+std::string SystemLibraryPath(const std::string& name);
+
 }  // namespace tembric::platform::win32

@@ -1,5 +1,5 @@
 // Version resources: the program's own file version, and the values of any
-// executable's VERSIONINFO resource.
+// executable's VERSIONINFO resource, through version.dll.
 #include <windows.h>
 
 #include <memory>
@@ -8,11 +8,50 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Libraries.h"
 #include "platform/VersionInfo.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace tembric::platform::win32 {
 namespace {
+
+// version.dll is not a known DLL: imported, or loaded by its bare name, it
+// would be taken from the program's folder first. It is loaded once from the
+// system folder by its full path and stays loaded.
+struct VersionLibrary {
+  decltype(&GetFileVersionInfoSizeA) infoSize = nullptr;
+  decltype(&GetFileVersionInfoA) info = nullptr;
+  decltype(&VerQueryValueA) query = nullptr;
+  explicit operator bool() const { return infoSize && info && query; }
+};
+
+const VersionLibrary& Version() {
+  static const VersionLibrary library = [] {
+    VersionLibrary entries;
+    Libraries& libraries = RealLibraries();
+    const std::string path = SystemLibraryPath("version.dll");
+    const Libraries::Handle module = path.empty() ? nullptr : libraries.Load(path);
+    if (!module) return entries;
+    entries.infoSize = reinterpret_cast<decltype(entries.infoSize)>(libraries.Find(module, "GetFileVersionInfoSizeA"));
+    entries.info = reinterpret_cast<decltype(entries.info)>(libraries.Find(module, "GetFileVersionInfoA"));
+    entries.query = reinterpret_cast<decltype(entries.query)>(libraries.Find(module, "VerQueryValueA"));
+    return entries;
+  }();
+  return library;
+}
+
+// The whole version resource of `path`; empty when it has none or the
+// library is missing.
+std::vector<char> ReadVersionBlock(const std::string& path) {
+  const VersionLibrary& version = Version();
+  if (!version) return {};
+  DWORD ignored = 0;
+  const DWORD size = version.infoSize(path.c_str(), &ignored);
+  if (size == 0) return {};
+  std::vector<char> block(size);
+  if (!version.info(path.c_str(), 0, size, block.data())) return {};
+  return block;
+}
 
 // One executable's version resource, read whole once and queried by path.
 class Win32Resource final : public VersionInfo::Resource {
@@ -24,7 +63,7 @@ class Win32Resource final : public VersionInfo::Resource {
     UINT length = 0;
     // VerQueryValueA may write converted texts into the block, hence the
     // mutable copy held here.
-    if (!VerQueryValueA(block_.data(), subBlock.c_str(), &value, &length) || value == nullptr) return std::nullopt;
+    if (!Version().query(block_.data(), subBlock.c_str(), &value, &length) || value == nullptr) return std::nullopt;
     std::string bytes(static_cast<const char*>(value), length);
     if (IsStringValue(subBlock)) {
       // A string value's length counts characters, its terminating zero
@@ -55,14 +94,11 @@ class Win32VersionInfo final : public VersionInfo {
     } catch (const std::runtime_error&) {
       return std::nullopt;
     }
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-    if (size == 0) return std::nullopt;
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return std::nullopt;
+    std::vector<char> block = ReadVersionBlock(path);
+    if (block.empty()) return std::nullopt;
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.data(), "\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO)) return std::nullopt;
+    if (!Version().query(block.data(), "\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO)) return std::nullopt;
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
     if (fixed->dwSignature != VS_FFI_SIGNATURE) return std::nullopt;
     return FileVersion{
@@ -74,11 +110,8 @@ class Win32VersionInfo final : public VersionInfo {
   }
 
   std::unique_ptr<Resource> ReadResource(const std::string& executablePath) override {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(executablePath.c_str(), &ignored);
-    if (size == 0) return nullptr;
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoA(executablePath.c_str(), 0, size, block.data())) return nullptr;
+    std::vector<char> block = ReadVersionBlock(executablePath);
+    if (block.empty()) return nullptr;
     return std::make_unique<Win32Resource>(std::move(block));
   }
 };

@@ -15,10 +15,11 @@ namespace {
 HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 WindowHandle FromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 
-// A library loaded for one scope and unloaded on every path out of it.
+// A system library loaded from the system folder for one scope and unloaded
+// on every path out of it.
 class LoadedLibrary {
  public:
-  explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
+  explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(SystemLibraryPath(name).c_str())) {}
   ~LoadedLibrary() {
     if (module_) FreeLibrary(module_);
   }
