@@ -73,17 +73,21 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 // A section or key name as a caller gives it: a C string, trimmed.
 std::string_view QueryName(std::string_view name) { return Trim(CutAtNul(name)); }
 
-// One line of the file. Offsets are into the whole file's bytes.
+// One line of the file that carries something: blank lines are not kept, so
+// that a line costs the same few bytes however short it is. Offsets are into
+// the whole file's bytes, which kMaxSettingsFileSize keeps within 32 bits.
 struct Line {
-  std::size_t begin = 0;
-  std::size_t contentEnd = 0;  // where the line break starts
-  std::size_t end = 0;         // after the line break (== contentEnd on the last line without one)
-  enum class Kind { kBlank, kHeader, kEntry } kind = Kind::kBlank;
-  std::string_view name;                  // section name (header) or key name (entry)
-  std::optional<std::string_view> value;  // entries only; none when the line has no "="
-  std::size_t afterEquals = 0;            // entries with "=": just after the "="
-  std::size_t valueBegin = 0;             // entries with "=": after the blanks that follow the "="
-  std::size_t nameEnd = 0;                // entries: end of the trimmed name
+  std::uint32_t contentEnd = 0;  // where the line break starts
+  std::uint32_t end = 0;         // after the line break (== contentEnd on the last line without one)
+  std::uint32_t nameBegin = 0;   // section name (header) or key name (entry), cut at a NUL
+  std::uint32_t nameSize = 0;
+  std::uint32_t nameEnd = 0;      // entries: end of the trimmed name
+  std::uint32_t afterEquals = 0;  // entries: just after the "=", or 0 when the line has none
+  std::uint32_t valueBegin = 0;   // entries with "=": after the blanks that follow the "="
+  std::uint32_t valueSize = 0;    // the value up to the end of the trimmed line, cut at a NUL
+  bool header = false;
+
+  bool HasValue() const { return afterEquals != 0; }
 };
 
 struct Section {
@@ -92,7 +96,10 @@ struct Section {
   std::size_t endLine = 0;    // one past the section's last line
 };
 
-// The file's bytes, split into lines and sections. Views point into `text`.
+std::uint32_t Offset(std::size_t at) { return static_cast<std::uint32_t>(at); }
+
+// The file's bytes, split into lines and sections. Views point into `text`,
+// which must not be longer than kMaxSettingsFileSize.
 class Document {
  public:
   explicit Document(std::string text) : text_(std::move(text)) {
@@ -100,13 +107,20 @@ class Document {
     SplitLines();
     GroupSections();
   }
-  // The lines hold views into text_.
+  // The sections hold views into text_.
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;
 
   const std::string& Text() const { return text_; }
   std::size_t BodyBegin() const { return bodyBegin_; }
   const std::vector<Line>& Lines() const { return lines_; }
+
+  std::string_view Name(const Line& line) const {
+    return std::string_view(text_).substr(line.nameBegin, line.nameSize);
+  }
+  std::string_view Value(const Line& line) const {
+    return std::string_view(text_).substr(line.valueBegin, line.valueSize);
+  }
 
   const Section* FindSection(std::string_view name) const {
     for (const Section& s : sections_) {
@@ -118,7 +132,7 @@ class Document {
   const Line* FindEntry(const Section& section, std::string_view key) const {
     for (std::size_t i = section.firstLine; i < section.endLine; ++i) {
       const Line& line = lines_[i];
-      if (line.kind == Line::Kind::kEntry && EqualNoCase(line.name, key)) return &line;
+      if (!line.header && EqualNoCase(Name(line), key)) return &line;
     }
     return nullptr;
   }
@@ -127,64 +141,68 @@ class Document {
   void SplitLines() {
     std::size_t pos = bodyBegin_;
     while (pos < text_.size()) {
-      Line line;
-      line.begin = pos;
       const std::size_t brk = text_.find_first_of("\r\n", pos);
-      line.contentEnd = brk == std::string::npos ? text_.size() : brk;
-      line.end = line.contentEnd;
-      if (line.end < text_.size()) {
+      const std::size_t contentEnd = brk == std::string::npos ? text_.size() : brk;
+      std::size_t end = contentEnd;
+      if (end < text_.size()) {
         // One line break: CR LF, a lone CR or a lone LF.
-        if (text_[line.end] == '\r' && line.end + 1 < text_.size() && text_[line.end + 1] == '\n') {
-          line.end += 2;
-        } else {
-          line.end += 1;
-        }
+        end += text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1;
       }
-      Classify(line);
-      lines_.push_back(line);
-      pos = line.end;
+      Classify(pos, contentEnd, end);
+      pos = end;
     }
   }
 
-  void Classify(Line& line) const {
+  void Classify(std::size_t begin, std::size_t contentEnd, std::size_t end) {
     const std::string_view all(text_);
-    const std::string_view content = all.substr(line.begin, line.contentEnd - line.begin);
-    const std::string_view trimmed = Trim(content);
-    if (trimmed.empty()) return;
+    const std::string_view trimmed = Trim(all.substr(begin, contentEnd - begin));
+    if (trimmed.empty()) return;  // a blank line carries nothing
     const std::size_t trimmedBegin = static_cast<std::size_t>(trimmed.data() - all.data());
+    Line line;
+    line.contentEnd = Offset(contentEnd);
+    line.end = Offset(end);
+    auto setName = [&](std::string_view name) {
+      name = CutAtNul(name);
+      line.nameBegin = Offset(static_cast<std::size_t>(name.data() - all.data()));
+      line.nameSize = Offset(name.size());
+    };
 
     if (trimmed.front() == '[') {
       const std::size_t close = trimmed.rfind(']');
       if (close != 0 && close != std::string_view::npos) {
-        line.kind = Line::Kind::kHeader;
-        line.name = CutAtNul(Trim(trimmed.substr(1, close - 1)));
+        line.header = true;
+        setName(Trim(trimmed.substr(1, close - 1)));
+        lines_.push_back(line);
         return;
       }
     }
 
-    line.kind = Line::Kind::kEntry;
     const std::size_t eq = trimmed.find('=');
     if (eq == std::string_view::npos) {
-      line.name = CutAtNul(trimmed);
-      line.nameEnd = trimmedBegin + trimmed.size();
+      setName(trimmed);
+      line.nameEnd = Offset(trimmedBegin + trimmed.size());
+      lines_.push_back(line);
       return;
     }
     const std::string_view name = TrimRight(trimmed.substr(0, eq));
-    line.name = CutAtNul(name);
-    line.nameEnd = trimmedBegin + name.size();
-    line.afterEquals = trimmedBegin + eq + 1;
-    line.valueBegin = line.afterEquals;
-    while (line.valueBegin < line.contentEnd && IsBlank(all[line.valueBegin])) ++line.valueBegin;
-    line.value = CutAtNul(TrimLeft(trimmed.substr(eq + 1)));
+    setName(name);
+    line.nameEnd = Offset(trimmedBegin + name.size());
+    line.afterEquals = Offset(trimmedBegin + eq + 1);
+    std::size_t valueBegin = line.afterEquals;
+    while (valueBegin < contentEnd && IsBlank(all[valueBegin])) ++valueBegin;
+    line.valueBegin = Offset(valueBegin);
+    // Where the value is not empty it starts at valueBegin.
+    line.valueSize = Offset(CutAtNul(TrimLeft(trimmed.substr(eq + 1))).size());
+    lines_.push_back(line);
   }
 
   void GroupSections() {
     Section current;  // the unnamed section before the first header
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-      if (lines_[i].kind != Line::Kind::kHeader) continue;
+      if (!lines_[i].header) continue;
       current.endLine = i;
       sections_.push_back(current);
-      current = Section{lines_[i].name, i, i};
+      current = Section{Name(lines_[i]), i, i};
     }
     current.endLine = lines_.size();
     sections_.push_back(current);
@@ -195,6 +213,10 @@ class Document {
   std::vector<Line> lines_;
   std::vector<Section> sections_;
 };
+
+std::string TooLarge() {
+  return "the file is over " + std::to_string(kMaxSettingsFileSize >> 20) + " MB, too large for a settings file";
+}
 
 // A value as a read returns it: without one pair of enclosing quotes (double
 // or single) and at most kMaxValueLength characters long.
@@ -236,29 +258,51 @@ bool ParseDigits(std::string_view digits, unsigned base, std::uint64_t limit, st
 
 SettingsFile::SettingsFile(platform::FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
 
-namespace {
+class SettingsFile::Parsed {
+ public:
+  Parsed(std::string text, const platform::FileStamp& stamp) : doc(std::move(text)), stamp(stamp) {}
+  const Document doc;
+  const platform::FileStamp stamp;  // taken before the bytes were read
+};
 
-// The file's bytes; a file that is missing or cannot be read reads as empty,
-// so that every key gives its default.
-std::string LoadForReading(platform::FileSystem& fs, const std::string& path) {
+std::shared_ptr<const SettingsFile::Parsed> SettingsFile::Load() const {
+  // The stamp is taken before the read: a write that lands between the two
+  // changes the stamp again, and the next read parses the file anew.
+  const std::optional<platform::FileStamp> stamp = [this]() -> std::optional<platform::FileStamp> {
+    try {
+      return fs_.Stamp(path_);
+    } catch (const platform::FileError&) {
+      return std::nullopt;  // cannot tell: read like a file that cannot be read
+    }
+  }();
+  if (cache_ && stamp && cache_->stamp == *stamp) return cache_;
+  cache_.reset();  // released before the next parse is built
+  if (!stamp || stamp->size > kMaxSettingsFileSize) return nullptr;
+  std::vector<std::uint8_t> bytes;
   try {
-    const std::vector<std::uint8_t> bytes = fs.ReadAll(path);
-    return std::string(bytes.begin(), bytes.end());
+    bytes = fs_.ReadAll(path_);
   } catch (const platform::FileError&) {
-    return {};
+    return nullptr;
   }
+  if (bytes.size() > kMaxSettingsFileSize) return nullptr;
+  // Bytes of another length than the stamp's come from a write made after the
+  // stamp was taken: they are read this once and not kept.
+  const bool keep = bytes.size() == stamp->size;
+  auto parsed = std::make_shared<const Parsed>(std::string(bytes.begin(), bytes.end()), *stamp);
+  if (keep) cache_ = parsed;
+  return parsed;
 }
-
-}  // namespace
 
 std::string SettingsFile::ReadString(std::string_view section, std::string_view key,
                                      std::string_view defaultValue) const {
-  const Document doc(LoadForReading(fs_, path_));
-  const Section* s = doc.FindSection(QueryName(section));
+  // A file that is missing, cannot be read or is too large reads as empty.
+  const std::shared_ptr<const Parsed> parsed = Load();
+  if (!parsed) return std::string(defaultValue);
+  const Section* s = parsed->doc.FindSection(QueryName(section));
   if (!s) return std::string(defaultValue);
-  const Line* entry = doc.FindEntry(*s, QueryName(key));
-  if (!entry || !entry->value) return std::string(defaultValue);
-  return std::string(ReturnedValue(*entry->value));
+  const Line* entry = parsed->doc.FindEntry(*s, QueryName(key));
+  if (!entry || !entry->HasValue()) return std::string(defaultValue);
+  return std::string(ReturnedValue(parsed->doc.Value(*entry)));
 }
 
 std::int32_t SettingsFile::ReadInteger(std::string_view section, std::string_view key,
@@ -273,16 +317,22 @@ bool SettingsFile::ReadBool(std::string_view section, std::string_view key, bool
 }
 
 void SettingsFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  // Every write starts from the file as it is now, never from the parse kept
+  // for reading: the options dialog may have written it since. A file that is
+  // there but cannot be read (or is too large to be a settings file) must not
+  // be replaced by one that holds only the new key. The parse kept for reading
+  // is dropped whatever the outcome.
+  cache_.reset();
   std::string text;
-  if (fs_.Exists(path_)) {
-    // A file that is there but cannot be read must not be replaced by one
-    // that holds only the new key.
-    try {
+  try {
+    if (const std::optional<platform::FileStamp> stamp = fs_.Stamp(path_)) {
+      if (stamp->size > kMaxSettingsFileSize) throw SettingsWriteError(path_, TooLarge());
       const std::vector<std::uint8_t> bytes = fs_.ReadAll(path_);
+      if (bytes.size() > kMaxSettingsFileSize) throw SettingsWriteError(path_, TooLarge());
       text.assign(bytes.begin(), bytes.end());
-    } catch (const platform::FileError&) {
-      throw SettingsWriteError(path_);
     }
+  } catch (const platform::FileError&) {
+    throw SettingsWriteError(path_);
   }
 
   const Document doc(std::move(text));
@@ -299,12 +349,12 @@ void SettingsFile::WriteString(std::string_view section, std::string_view key, s
       // begins with blanks of its own, or none at all, follows the "=" directly
       // (so that writing it again changes nothing).
       std::size_t keep = entry->nameEnd;
-      if (entry->value) {
+      if (entry->HasValue()) {
         keep = newValue.empty() || IsBlank(newValue.front()) ? entry->afterEquals : entry->valueBegin;
       }
       updated.reserve(old.size() + newValue.size() + 1);
       updated.append(old, 0, keep);
-      if (!entry->value) updated += '=';
+      if (!entry->HasValue()) updated += '=';
       updated += newValue;
       updated.append(old, entry->contentEnd);
     } else {
@@ -312,13 +362,10 @@ void SettingsFile::WriteString(std::string_view section, std::string_view key, s
       // blank lines that separate it from the next section stay after it.
       std::size_t insertAt = doc.BodyBegin();
       bool needsBreak = false;
-      for (std::size_t i = s->endLine; i-- > s->firstLine;) {
-        const Line& line = doc.Lines()[i];
-        if (line.kind != Line::Kind::kBlank) {
-          insertAt = line.end;
-          needsBreak = line.end == line.contentEnd;  // the file's last line, without a line break
-          break;
-        }
+      if (s->endLine > s->firstLine) {  // the lines kept are never blank
+        const Line& last = doc.Lines()[s->endLine - 1];
+        insertAt = last.end;
+        needsBreak = last.end == last.contentEnd;  // the file's last line, without a line break
       }
       updated.reserve(old.size() + keyName.size() + newValue.size() + 5);
       updated.append(old, 0, insertAt);
@@ -338,7 +385,10 @@ void SettingsFile::WriteString(std::string_view section, std::string_view key, s
   if (updated == old) return;  // the value is there already: nothing to write
   try {
     platform::WriteFileAtomically(fs_, path_, std::vector<std::uint8_t>(updated.begin(), updated.end()));
-  } catch (const platform::FileError&) {
+  } catch (const platform::SaveError& e) {
+    // Each write starts again from the file itself, so a copy that could not
+    // take the file's place holds nothing that is not lost anyway.
+    if (!e.KeptCopy().empty()) fs_.Remove(e.KeptCopy());
     throw SettingsWriteError(path_);
   }
 }

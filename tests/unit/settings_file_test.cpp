@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "app/SettingsFile.h"
@@ -211,6 +212,58 @@ TEST_F(SettingsFileTest, EveryReadSeesTheFileAsItIsNow) {
   SettingsFile other(fs_, kPath);
   other.WriteInteger("Basic", "TranspValue", 3);
   EXPECT_EQ(settings_.ReadInteger("Basic", "TranspValue", 255), 3);
+}
+
+// A file system whose clock ticks too coarsely to tell two writes apart (as
+// FAT's two seconds do): a rewrite of the same length keeps the stamp.
+class CoarseClockFileSystem : public ScriptedFileSystem {
+ public:
+  std::optional<platform::FileStamp> Stamp(const std::string& path) override {
+    auto stamp = ScriptedFileSystem::Stamp(path);
+    if (stamp) stamp->modified = 0;
+    return stamp;
+  }
+};
+
+TEST_F(SettingsFileTest, AnUnchangedFileIsParsedOnce) {
+  Given("[Basic]\r\nRestoreText=0\r\n");
+  EXPECT_FALSE(settings_.ReadBool("Basic", "RestoreText", true));
+  fs_.Refuse(Op::kReadAll, kPath);  // from here on only the kept parse can answer
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(settings_.ReadBool("Basic", "RestoreText", true));
+  Given("[Basic]\r\nRestoreText=00\r\n");  // rewritten: parsed again, and now unreadable
+  EXPECT_TRUE(settings_.ReadBool("Basic", "RestoreText", true));
+}
+
+TEST(SettingsFileCacheTest, WritesStartFromTheFileAndDropTheKeptParse) {
+  CoarseClockFileSystem fs;
+  SettingsFile settings(fs, kPath);
+  fs.Put(kPath, "[A]\r\nX=1\r\n");
+  EXPECT_EQ(settings.ReadString("A", "X", ""), "1");
+  fs.Put(kPath, "[A]\r\nX=2\r\n");  // another program's write, with the same stamp
+  settings.WriteString("A", "Y", "3");
+  EXPECT_EQ(fs.Text(kPath), "[A]\r\nX=2\r\nY=3\r\n");
+  EXPECT_EQ(settings.ReadString("A", "X", ""), "2");
+  settings.WriteString("A", "Y", "4");  // our own write, with the same stamp again
+  EXPECT_EQ(settings.ReadString("A", "Y", ""), "4");
+}
+
+TEST_F(SettingsFileTest, AFileOverTheSizeCapReadsAsUnreadableAndIsNeverWritten) {
+  const std::string head = "[Basic]\r\nDBVersion=11\r\n;";
+  const std::string atCap = head + std::string(kMaxSettingsFileSize - head.size(), 'x');
+  Given(atCap);
+  EXPECT_EQ(settings_.ReadInteger("Basic", "DBVersion", 0), 11);
+
+  Given(atCap + "x");
+  EXPECT_EQ(settings_.ReadInteger("Basic", "DBVersion", 0), 0);
+  try {
+    settings_.WriteInteger("Basic", "DBVersion", 12);
+    ADD_FAILURE() << "the write went through";
+  } catch (const SettingsWriteError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Unable to write to " + kPath + ": the file is over 1 MB, too large for a settings file");
+  }
+  EXPECT_TRUE(File() == atCap + "x") << "the file changed";
+  EXPECT_EQ(fs_.Replacements(), 0);
 }
 
 // --- Writing ---------------------------------------------------------------
