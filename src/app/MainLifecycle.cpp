@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/Notices.h"
+#include "app/Trace.h"
 
 namespace tembric::app {
 
@@ -10,8 +11,14 @@ MainLifecycle::MainLifecycle(platform::FileSystem& fs, std::string folder, Notic
     : fs_(fs), folder_(std::move(folder)), notices_(notices) {}
 
 void MainLifecycle::FormCreate(const std::string& stamp) {
-  const auto unreadable = store::OpenLibrary(library_, fs_, folder_, stamp);
-  for (const auto& table : unreadable) notices_.Show(NoticeKind::Warning, table.Message());
+  try {
+    lock_ = store::LockLibrary(fs_, folder_);
+    if (!lock_) Trace("The library folder's lock is held by another program");
+  } catch (const platform::FileError& e) {
+    Trace("No lock on the library folder: " + std::string(e.what()));
+  }
+  for (const auto& notice : store::OpenLibrary(library_, fs_, folder_, stamp))
+    notices_.Show(NoticeKind::Warning, notice.Message());
 }
 
 void MainLifecycle::FormDestroy() {

@@ -4,13 +4,11 @@
 // run: the tables are opened at creation and the records table is saved at
 // destruction.
 
+#include <memory>
 #include <string>
 
+#include "platform/FileSystem.h"
 #include "store/Tables.h"
-
-namespace tembric::platform {
-class FileSystem;
-}
 
 namespace tembric::app {
 
@@ -24,7 +22,9 @@ class MainLifecycle {
   store::Library& Library() { return library_; }
   const std::string& Folder() const { return folder_; }
 
-  // The creation steps. Each table file that could not be read is reported
+  // The creation steps. The library folder's lock is taken first and held
+  // until the program ends (tools refuse to write the tables meanwhile); a
+  // folder where it cannot be taken still opens. Each table file that could not be read is reported
   // as a warning and creation carries on. Other errors propagate: the window
   // reports them through RunHandler, and the steps after them do not run.
   // `stamp` names the copies of unreadable table files (store::TimestampNow()).
@@ -40,6 +40,7 @@ class MainLifecycle {
   std::string folder_;
   Notices& notices_;
   store::Library library_;
+  std::unique_ptr<platform::ExclusiveFile> lock_;
 };
 
 }  // namespace tembric::app

@@ -1,17 +1,35 @@
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 namespace tembric::platform {
 
 std::string TemporaryPathFor(const std::string& path) { return path + ".saving"; }
 
+void FileSystem::PauseBeforeRetry(int attempt) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(std::min(400, 25 << std::clamp(attempt, 1, 4))));
+}
+
 void WriteFileAtomically(FileSystem& fs, const std::string& path, const std::vector<std::uint8_t>& bytes) {
   const std::string temp = TemporaryPathFor(path);
   try {
-    fs.WriteAndFlush(temp, bytes);
-    fs.Replace(temp, path);
-  } catch (...) {
+    // A stale temporary file (read-only, say) must not make every save fail.
     fs.Remove(temp);
-    throw;
+    fs.WriteAndFlush(temp, bytes);
+  } catch (const FileError& e) {
+    fs.Remove(temp);
+    throw SaveError(e, "");
+  }
+  try {
+    // Sharing violations (a backup or sync client reading the file) pass
+    // quickly; a missing temporary file will not come back.
+    RetryFileOperation(
+        fs, [&] { fs.Replace(temp, path); }, [](const FileError& e) { return e.Kind() != FileErrorKind::NotFound; });
+  } catch (const FileError& e) {
+    // The temporary file holds the only copy of the new bytes: keep it.
+    throw SaveError(e, temp);
   }
 }
 

@@ -21,7 +21,10 @@ std::unique_ptr<platform::ExclusiveFile> Open(const BlobFile& blob) {
   }
 }
 
-// The end of the file as the 32-bit signed start of the next extent.
+// The end of the file as the start of the next extent. Offsets are stored
+// as 32-bit signed values, so a file that has grown past them (by another
+// program) is full: cutting its length to 32 bits would point new rows at old
+// bytes.
 std::int64_t EndOf(platform::ExclusiveFile& file) {
   std::uint64_t size = 0;
   try {
@@ -29,7 +32,8 @@ std::int64_t EndOf(platform::ExclusiveFile& file) {
   } catch (const platform::FileError&) {
     throw BlobFileError(kStreamReadError);
   }
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(size));
+  if (size > kMaxFileSize) throw BlobFileError(kBlobFileFull);
+  return static_cast<std::int64_t>(size);
 }
 
 class FileWriter final : public BlobWriter {
@@ -77,11 +81,7 @@ BlobFile BlobFile::InFolder(platform::FileSystem& fs, const std::string& folder)
   return BlobFile(fs, platform::JoinPath(folder, kBlobFileName));
 }
 
-bool CreateBlobFileIfMissing(const BlobFile& blob) {
-  if (blob.Files().Exists(blob.Path())) return false;
-  blob.Files().WriteAndFlush(blob.Path(), {});
-  return true;
-}
+bool CreateBlobFileIfMissing(const BlobFile& blob) { return blob.Files().CreateNew(blob.Path()); }
 
 BlobExtent AppendToBlobFile(const BlobFile& blob, std::span<const std::uint8_t> bytes) {
   const auto file = Open(blob);

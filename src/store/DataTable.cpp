@@ -554,19 +554,24 @@ void DataTable::Open(platform::FileSystem& fs) {
   Impl& t = *impl_;
   if (t.fileName.empty()) throw TableError("Table " + Quote(t.schema.name) + " has no file name");
   t.saveBlocked = false;
-  if (!fs.Exists(t.fileName)) {
-    CreateEmpty();
-    return;
-  }
   std::optional<std::string> failure;
+  bool damaged = false;
   RowList rows;
   try {
-    const Bytes image = fs.ReadAll(t.fileName);
+    if (!fs.Exists(t.fileName)) {
+      CreateEmpty();
+      return;
+    }
+    // A sharing violation (a backup or a scanner reading the file) or a
+    // network hiccup passes; only what persists counts as a failure.
+    const Bytes image = platform::RetryFileOperation(
+        fs, [&] { return fs.ReadAll(t.fileName); }, platform::IsTransient);
     rows = detail::DecodeTableFile(t.schema.fields, t.codec, image);
   } catch (const platform::FileError& e) {
     failure = e.Reason();
   } catch (const TableError& e) {
     failure = e.what();
+    damaged = true;
   }
   if (!failure) {
     t.Reset(std::move(rows));
@@ -575,7 +580,7 @@ void DataTable::Open(platform::FileSystem& fs) {
   const std::string reason = *failure;
   t.saveBlocked = true;
   t.Reset(RowList());
-  throw TableFileError(t.fileName, reason, "Cannot read the table file " + Quote(t.fileName) + ": " + reason);
+  throw TableFileError(t.fileName, reason, "Cannot read the table file " + Quote(t.fileName) + ": " + reason, damaged);
 }
 
 void DataTable::Save(platform::FileSystem& fs) {
@@ -590,12 +595,18 @@ void DataTable::Save(platform::FileSystem& fs) {
   const Bytes image = Serialize();
   try {
     platform::WriteFileAtomically(fs, t.fileName, image);
-  } catch (const platform::FileError& e) {
-    throw TableFileError(t.fileName, e.Reason(), "Cannot save the table file " + Quote(t.fileName) + ": " + e.Reason());
+  } catch (const platform::SaveError& e) {
+    std::string message = "Cannot save the table file " + Quote(t.fileName) + ": " + e.Reason();
+    if (!e.KeptCopy().empty())
+      message +=
+          ". The saved table was kept as " + Quote(e.KeptCopy()) + "; Tembric takes it from there at the next start";
+    throw TableFileError(t.fileName, e.Reason(), message);
   }
 }
 
 void DataTable::AllowSaveOverUnreadableFile() { impl_->saveBlocked = false; }
+
+void DataTable::BlockSave() { impl_->saveBlocked = true; }
 
 bool DataTable::SaveBlocked() const { return impl_->saveBlocked; }
 
@@ -754,6 +765,33 @@ void DataTable::Cancel() {
 
 // While appending, Delete drops the new row as Cancel does; while editing,
 // the edits are dropped with the row.
+std::size_t DataTable::DeleteRowsWithNull(std::span<const std::string_view> fields) {
+  Impl& t = *impl_;
+  t.CheckActive();
+  t.PostIfEditing();
+  std::vector<std::size_t> columns;
+  for (const std::string_view field : fields) columns.push_back(t.FieldOrThrow(field));
+  const auto doomed = [&](const Row* row) {
+    return std::any_of(columns.begin(), columns.end(), [&](std::size_t f) { return row->IsNull(f); });
+  };
+  std::vector<Row*> gone;
+  for (Row* row : t.addition.rows)
+    if (doomed(row)) gone.push_back(row);
+  if (gone.empty()) return 0;
+  // Every ordering keeps its survivors in place: one pass each instead of a
+  // shift of the whole vector per deleted row.
+  t.ForEachOrdering([&](Ordering& o) { std::erase_if(o.rows, doomed); });
+  for (Row* row : gone) detail::FreeRow(row);
+  t.current = nullptr;
+  t.RecomputeBounds();
+  if (!t.Empty()) t.MoveTo(t.lo);
+  t.bof = true;
+  t.eof = t.Empty();
+  t.Notify(DataEvent::DataChanged);
+  t.Scrolled();
+  return gone.size();
+}
+
 void DataTable::Delete() {
   Impl& t = *impl_;
   t.CheckActive();

@@ -27,13 +27,13 @@ class FileSystem;
 namespace tembric::store {
 
 enum class FieldType : std::uint8_t {
-  Text = 1,     // up to `width` single-byte characters
-  Memo = 2,     // unbounded text
+  Text = 1,  // up to `width` single-byte characters
+  Memo = 2,  // unbounded text
   Int16 = 3,
   Int32 = 4,
   Int64 = 5,
   Boolean = 6,
-  Bytes = 7,    // unbounded bytes
+  Bytes = 7,  // unbounded bytes
 };
 
 struct FieldDef {
@@ -49,7 +49,7 @@ struct IndexDef {
 };
 
 struct TableSchema {
-  std::string name;               // "TembricDB", "WinDB", "RelDB"
+  std::string name;  // "TembricDB", "WinDB", "RelDB"
   std::vector<FieldDef> fields;
   std::vector<IndexDef> indexes;  // maintained at all times
   // What a freshly opened table is ordered by: an index name, a field list
@@ -67,8 +67,8 @@ class Value {
   Value(const char* text) : v_(std::string(text)) {}
   Value(std::string text) : v_(std::move(text)) {}
   template <typename I>
-    requires(std::is_integral_v<I> && !std::is_same_v<I, bool> && !std::is_same_v<I, char>)
-  Value(I n) : v_(static_cast<std::int64_t>(n)) {}
+  requires(std::is_integral_v<I> && !std::is_same_v<I, bool> && !std::is_same_v<I, char>) Value(I n)
+      : v_(static_cast<std::int64_t>(n)) {}
   static Value Null() { return Value(); }
   static Value Boolean(bool b) {
     Value v;
@@ -110,21 +110,26 @@ class TableError : public std::runtime_error {
 // is the whole message; Path() and Reason() are its parts.
 class TableFileError : public TableError {
  public:
-  TableFileError(std::string path, std::string reason, const std::string& message)
-      : TableError(message), path_(std::move(path)), reason_(std::move(reason)) {}
+  TableFileError(std::string path, std::string reason, const std::string& message, bool damaged = false)
+      : TableError(message), path_(std::move(path)), reason_(std::move(reason)), damaged_(damaged) {}
   const std::string& Path() const { return path_; }
   const std::string& Reason() const { return reason_; }
+  // True when the file was read and its bytes are not a table (bad magic,
+  // checksum or structure); false when the system refused to read it, which
+  // says nothing about the bytes.
+  bool Damaged() const { return damaged_; }
 
  private:
   std::string path_;
   std::string reason_;
+  bool damaged_;
 };
 
 enum class TableState {
   Inactive,  // not opened yet
   Browse,
-  Edit,      // the current row is being edited
-  Insert,    // a new row is being appended
+  Edit,    // the current row is being edited
+  Insert,  // a new row is being appended
 };
 
 // Sent to bound views (grids, detail controls) unless controls are disabled.
@@ -157,6 +162,9 @@ class DataTable {
   // Writes the whole table to its file atomically. Throws TableError.
   void Save(platform::FileSystem& fs);
   void AllowSaveOverUnreadableFile();
+  // Makes Save refuse, as for an unreadable file: for a table whose file, or
+  // a copy beside it, must not be written over.
+  void BlockSave();
   bool SaveBlocked() const;
   // The file image of the table and the reverse. Load replaces all rows and
   // leaves the table browsing on its first row; it throws TableError (and
@@ -182,6 +190,10 @@ class DataTable {
   void Edit();    // state Edit on the current row
   void Post();    // commits; the posted row stays current
   void Cancel();  // drops the changes; a cancelled append returns to the row that was current
+  // Deletes, in one pass over the rows, every row in which one of `fields`
+  // is null, whatever the range; the first row of the ordering becomes
+  // current. Returns how many went. An edit in progress is posted first.
+  std::size_t DeleteRowsWithNull(std::span<const std::string_view> fields);
   void Delete();  // the next row becomes current, or the previous (with Eof set) when it was the last;
                   // while appending, it drops the new row as Cancel does
   TableState State() const;
@@ -191,7 +203,7 @@ class DataTable {
   // returns null.
   Value Get(std::string_view field) const;
   bool IsNull(std::string_view field) const;
-  std::string AsString(std::string_view field) const;  // null → ""; integers in decimal; Booleans "True"/"False"
+  std::string AsString(std::string_view field) const;    // null → ""; integers in decimal; Booleans "True"/"False"
   std::int64_t AsInteger(std::string_view field) const;  // null → 0
   bool AsBoolean(std::string_view field) const;          // null → false
   Bytes AsBytes(std::string_view field) const;           // null → empty
@@ -211,12 +223,12 @@ class DataTable {
   // Both cancel the range and keep the current row current.
   void SetIndexName(std::string_view indexName);
   void SetIndexFieldNames(std::string_view fieldNames);  // "KeyString", "FileName;WinType"; "" = order of addition
-  std::string IndexName() const;        // empty when an ad-hoc ordering is active
-  std::string IndexFieldNames() const;  // the fields of the active ordering
+  std::string IndexName() const;                         // empty when an ad-hoc ordering is active
+  std::string IndexFieldNames() const;                   // the fields of the active ordering
 
   // ---- Searches on the active ordering --------------------------------------
   // `key` gives values for the leading fields of the ordering.
-  bool FindKey(std::span<const Value> key);  // exact; the current row stays on failure
+  bool FindKey(std::span<const Value> key);      // exact; the current row stays on failure
   void FindNearest(std::span<const Value> key);  // first row ≥ key, else the last row
   // First row, in the active ordering, whose fields all equal the values.
   bool Locate(std::span<const std::string> fields, std::span<const Value> values);
@@ -251,8 +263,8 @@ class DataTable {
   // ---- Positions ---------------------------------------------------------
   // An opaque handle of the current row, valid until that row is deleted.
   using Bookmark = std::uint64_t;
-  Bookmark GetBookmark() const;                // 0 when empty
-  bool GotoBookmark(Bookmark bookmark);       // false when the row is gone or outside the range
+  Bookmark GetBookmark() const;          // 0 when empty
+  bool GotoBookmark(Bookmark bookmark);  // false when the row is gone or outside the range
 
  private:
   struct Impl;

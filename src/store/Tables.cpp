@@ -132,27 +132,19 @@ std::int32_t DrawWindowId(const DataTable& windows, const RandomInt& random) {
 
 // ---- Opening a library ------------------------------------------------------------
 
-std::string UnreadableTable::Message() const {
-  std::string text = "Cannot read the table file \"" + file + "\": " + reason + ".";
-  if (!keptAs.empty()) {
-    text += " It was kept as \"" + keptAs + "\"; the table starts empty.";
-  } else {
-    text +=
-        " It could not be moved aside, so it will not be written over; the table starts empty and its changes "
-        "will not be saved.";
-  }
-  return text;
-}
-
 namespace {
 
-// Moves an unreadable table file out of the way; "" when that fails.
-std::string KeepAside(platform::FileSystem& fs, const std::string& path, const std::string& stamp) {
-  const std::string base = path + ".unreadable-" + stamp;
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Renames `path` to "<path><suffix>-<stamp>" (or "-2" ... "-9" after it when
+// taken); "" when that fails.
+std::string KeepAside(platform::FileSystem& fs, const std::string& path, const std::string& suffix,
+                      const std::string& stamp) {
+  const std::string base = path + suffix + "-" + stamp;
   for (int attempt = 1; attempt <= 9; ++attempt) {
     const std::string candidate = attempt == 1 ? base : base + "-" + std::to_string(attempt);
-    if (fs.Exists(candidate)) continue;
     try {
+      if (fs.Exists(candidate)) continue;
       fs.Rename(path, candidate);
       return candidate;
     } catch (const platform::FileError&) {
@@ -162,52 +154,199 @@ std::string KeepAside(platform::FileSystem& fs, const std::string& path, const s
   return {};
 }
 
-void OpenTable(DataTable& table, platform::FileSystem& fs, const std::string& path, const std::string& stamp,
-               std::vector<UnreadableTable>& unreadable) {
-  table.SetFileName(path);
+enum class Outcome { Loaded, Missing, Damaged, Refused };
+
+// Opens `table` from its file. Damaged: the bytes are not a table; Refused:
+// the system would not read them (after Open's retry of passing errors).
+Outcome TryOpen(DataTable& table, platform::FileSystem& fs, std::string& reason) {
   try {
+    if (!fs.Exists(table.FileName())) {
+      table.CreateEmpty();
+      return Outcome::Missing;
+    }
     table.Open(fs);
+    return Outcome::Loaded;
   } catch (const TableFileError& e) {
-    UnreadableTable report{path, e.Reason(), KeepAside(fs, path, stamp)};
-    if (!report.keptAs.empty()) table.AllowSaveOverUnreadableFile();
-    unreadable.push_back(std::move(report));
+    reason = e.Reason();
+    return e.Damaged() ? Outcome::Damaged : Outcome::Refused;
+  } catch (const platform::FileError& e) {
+    reason = e.Reason();
+    table.CreateEmpty();
+    table.BlockSave();
+    return Outcome::Refused;
   }
+}
+
+// True when `saving` was written after `path`: a save whose replace did not happen.
+bool WrittenAfter(platform::FileSystem& fs, const std::string& saving, const std::string& path) {
+  const auto copy = fs.Stamp(saving);
+  const auto table = fs.Stamp(path);
+  return copy && (!table || copy->modified >= table->modified);
+}
+
+std::string CannotRead(const std::string& file, const std::string& reason) {
+  return "Cannot read the table file " + Quoted(file) + ": " + reason + ".";
+}
+
+constexpr const char* kNotSaved = " the table starts empty and its changes will not be saved.";
+
+// The table file could not be read: moved aside when its bytes are damaged,
+// left in place when the system refused to read it.
+void ReportUnreadable(DataTable& table, platform::FileSystem& fs, const std::string& stamp, Outcome outcome,
+                      TableNotice notice, std::vector<TableNotice>& notices) {
+  notice.message = CannotRead(notice.file, notice.reason);
+  if (outcome == Outcome::Refused) {
+    notice.message += std::string(" It was left as it is and will not be written over;") + kNotSaved;
+  } else {
+    notice.keptAs = KeepAside(fs, notice.file, ".unreadable", stamp);
+    if (notice.keptAs.empty()) {
+      notice.message += std::string(" It could not be moved aside, so it will not be written over;") + kNotSaved;
+    } else {
+      table.AllowSaveOverUnreadableFile();
+      notice.message += " It was kept as " + Quoted(notice.keptAs) + "; the table starts empty.";
+    }
+  }
+  notices.push_back(std::move(notice));
+}
+
+// The copy at `saving` is whole and newer than the table file: it becomes the table.
+void Restore(DataTable& table, DataTable& copy, platform::FileSystem& fs, const std::string& stamp, Outcome outcome,
+             TableNotice notice, std::vector<TableNotice>& notices) {
+  const std::string saving = copy.FileName();
+  bool targetFree = true;
+  if (outcome == Outcome::Damaged) {
+    notice.message = CannotRead(notice.file, notice.reason);
+    notice.keptAs = KeepAside(fs, notice.file, ".unreadable", stamp);
+    targetFree = !notice.keptAs.empty();
+    notice.message += targetFree ? " It was kept as " + Quoted(notice.keptAs) + ";"
+                                 : std::string(" It could not be moved aside, so it will not be written over;");
+  } else if (outcome == Outcome::Missing) {
+    notice.message = "The table file " + Quoted(notice.file) + " was missing;";
+  } else {
+    notice.message = "The last save of " + Quoted(notice.file) + " did not finish;";
+  }
+  table.Load(copy.Serialize());
+  notice.restoredFrom = saving;
+  notice.message += " the table was taken from " + Quoted(saving) + ", the whole copy that save wrote.";
+  if (!targetFree) {
+    notice.message += " Its changes will not be saved.";
+  } else {
+    table.AllowSaveOverUnreadableFile();
+    try {
+      platform::RetryFileOperation(
+          fs, [&] { fs.Replace(saving, notice.file); }, platform::IsTransient);
+    } catch (const platform::FileError& e) {
+      // The copy stays; the next save writes the same rows anew and replaces
+      // the table file with them.
+      notice.message += " It could not take the table file's place (" + e.Reason() + ") and stays where it is.";
+    }
+  }
+  notices.push_back(std::move(notice));
+}
+
+void OpenTable(DataTable& table, platform::FileSystem& fs, const std::string& path, const std::string& stamp,
+               std::vector<TableNotice>& notices) {
+  const std::string target = fs.FinalPath(path);
+  table.SetFileName(target);
+  TableNotice notice;
+  notice.file = target;
+  const Outcome outcome = TryOpen(table, fs, notice.reason);
+  if (outcome == Outcome::Refused) {  // its copy is left alone too
+    ReportUnreadable(table, fs, stamp, outcome, std::move(notice), notices);
+    return;
+  }
+
+  DataTable copy(table.Schema());
+  copy.SetFileName(platform::TemporaryPathFor(target));
+  TableNotice copyNotice;
+  copyNotice.file = copy.FileName();
+  Outcome copyOutcome = TryOpen(copy, fs, copyNotice.reason);
+  if (copyOutcome == Outcome::Loaded) {
+    bool newer = false;
+    try {
+      newer = outcome != Outcome::Loaded || WrittenAfter(fs, copy.FileName(), target);
+    } catch (const platform::FileError& e) {
+      copyOutcome = Outcome::Refused;
+      copyNotice.reason = e.Reason();
+    }
+    if (copyOutcome == Outcome::Loaded && newer) {
+      Restore(table, copy, fs, stamp, outcome, std::move(notice), notices);
+      return;
+    }
+    if (copyOutcome == Outcome::Loaded) {
+      // Whole but older than the table file: not the newest data, yet not
+      // ours to delete.
+      copyNotice.keptAs = KeepAside(fs, copy.FileName(), "", stamp);
+      if (copyNotice.keptAs.empty()) table.BlockSave();
+      copyNotice.message = "An older copy of the table file, " + Quoted(copy.FileName()) + ", was " +
+                           (copyNotice.keptAs.empty() ? "found; it will not be written over, so the table's "
+                                                        "changes will not be saved."
+                                                      : "kept as " + Quoted(copyNotice.keptAs) + ".");
+      notices.push_back(std::move(copyNotice));
+    }
+  }
+  if (copyOutcome == Outcome::Refused) {
+    // Cannot tell whether the copy is the newest data: save nothing over it.
+    table.BlockSave();
+    copyNotice.message = "Cannot read " + Quoted(copyNotice.file) +
+                         ", the copy an unfinished save left: " + copyNotice.reason +
+                         ". It will not be written over; the table's changes will not be saved.";
+    notices.push_back(std::move(copyNotice));
+  } else if (copyOutcome == Outcome::Damaged) {
+    // Cut short by a crash while it was written. When the table file loaded,
+    // that is the last whole copy; without one, keep what there is.
+    if (outcome == Outcome::Loaded) {
+      fs.Remove(copyNotice.file);
+    } else {
+      copyNotice.keptAs = KeepAside(fs, copyNotice.file, ".unreadable", stamp);
+      if (copyNotice.keptAs.empty()) table.BlockSave();
+      copyNotice.message = "The copy " + Quoted(copyNotice.file) + " that an unfinished save left is damaged (" +
+                           copyNotice.reason + "); " +
+                           (copyNotice.keptAs.empty() ? std::string("it will not be written over.")
+                                                      : "it was kept as " + Quoted(copyNotice.keptAs) + ".");
+      notices.push_back(std::move(copyNotice));
+    }
+  }
+  if (outcome == Outcome::Damaged) ReportUnreadable(table, fs, stamp, outcome, std::move(notice), notices);
 }
 
 }  // namespace
 
-std::vector<UnreadableTable> OpenLibrary(Library& library, platform::FileSystem& fs, const std::string& folder,
-                                         const std::string& stamp) {
-  std::vector<UnreadableTable> unreadable;
-  OpenTable(library.windows, fs, JoinPath(folder, kWindowsFile), stamp, unreadable);
-  OpenTable(library.relations, fs, JoinPath(folder, kRelationsFile), stamp, unreadable);
+std::vector<TableNotice> OpenLibrary(Library& library, platform::FileSystem& fs, const std::string& folder,
+                                     const std::string& stamp) {
+  std::vector<TableNotice> notices;
+  OpenTable(library.windows, fs, JoinPath(folder, kWindowsFile), stamp, notices);
+  OpenTable(library.relations, fs, JoinPath(folder, kRelationsFile), stamp, notices);
   library.records.SetAfterScroll(nullptr);
-  OpenTable(library.records, fs, JoinPath(folder, kRecordsFile), stamp, unreadable);
+  OpenTable(library.records, fs, JoinPath(folder, kRecordsFile), stamp, notices);
   PurgeIncompleteRecords(library.records);
-  return unreadable;
+  return notices;
+}
+
+std::unique_ptr<platform::ExclusiveFile> LockLibrary(platform::FileSystem& fs, const std::string& folder) {
+  const std::string path = JoinPath(folder, kLockFile);
+  fs.CreateNew(path);
+  try {
+    return fs.OpenExclusive(path);
+  } catch (const platform::FileError& e) {
+    if (e.Kind() == platform::FileErrorKind::Transient) return nullptr;  // held open elsewhere
+    throw;
+  }
 }
 
 std::size_t PurgeIncompleteRecords(DataTable& records) {
+  static constexpr std::string_view kNamed[] = {"Subject", "Category", "FullName"};
   records.DisableControls();
-  std::size_t deleted = 0;
   try {
     records.CancelRange();
+    const std::size_t deleted = records.DeleteRowsWithNull(kNamed);
     records.First();
-    while (!records.Eof()) {
-      if (records.IsNull("Subject") || records.IsNull("Category") || records.IsNull("FullName")) {
-        records.Delete();  // the next row becomes current; Eof once the last row went
-        ++deleted;
-      } else {
-        records.Next();
-      }
-    }
-    records.First();
+    records.EnableControls();
+    return deleted;
   } catch (...) {
     records.EnableControls();
     throw;
   }
-  records.EnableControls();
-  return deleted;
 }
 
 std::string TimestampNow() {

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,12 +15,16 @@ namespace tembric::fakes {
 
 class FaultInjectingFileSystem : public platform::FileSystem {
  public:
-  enum class Op { Exists, ReadAll, WriteAndFlush, Replace, Rename, Remove, OpenExclusive };
+  enum class Op { Exists, Stamp, CreateNew, ReadAll, WriteAndFlush, Replace, Rename, Remove, OpenExclusive };
 
   explicit FaultInjectingFileSystem(platform::FileSystem& inner) : inner_(inner) {}
 
-  // Every later call of `op` fails with `reason` until Heal.
-  void Fail(Op op, std::string reason = "injected fault") { faults_[op] = std::move(reason); }
+  // Every later call of `op` fails with `reason` until Heal; with `times`,
+  // only the next `times` calls fail.
+  void Fail(Op op, std::string reason = "injected fault", platform::FileErrorKind kind = platform::FileErrorKind::Other,
+            int times = -1) {
+    faults_[op] = {std::move(reason), kind, times};
+  }
   void Heal() { faults_.clear(); }
   // The calls made so far, as "<op> <path>".
   const std::vector<std::string>& Calls() const { return calls_; }
@@ -28,6 +33,16 @@ class FaultInjectingFileSystem : public platform::FileSystem {
     Enter(Op::Exists, path);
     return inner_.Exists(path);
   }
+  std::optional<platform::FileStamp> Stamp(const std::string& path) override {
+    Enter(Op::Stamp, path);
+    return inner_.Stamp(path);
+  }
+  bool CreateNew(const std::string& path) override {
+    Enter(Op::CreateNew, path);
+    return inner_.CreateNew(path);
+  }
+  std::string FinalPath(const std::string& path) override { return inner_.FinalPath(path); }
+  void PauseBeforeRetry(int attempt) override { inner_.PauseBeforeRetry(attempt); }
   std::vector<std::uint8_t> ReadAll(const std::string& path) override {
     Enter(Op::ReadAll, path);
     return inner_.ReadAll(path);
@@ -58,6 +73,10 @@ class FaultInjectingFileSystem : public platform::FileSystem {
     switch (op) {
       case Op::Exists:
         return "Exists";
+      case Op::Stamp:
+        return "Stamp";
+      case Op::CreateNew:
+        return "CreateNew";
       case Op::ReadAll:
         return "ReadAll";
       case Op::WriteAndFlush:
@@ -77,11 +96,20 @@ class FaultInjectingFileSystem : public platform::FileSystem {
   void Enter(Op op, const std::string& what) {
     calls_.push_back(std::string(Name(op)) + " " + what);
     const auto it = faults_.find(op);
-    if (it != faults_.end()) throw platform::FileError(what, it->second);
+    if (it == faults_.end()) return;
+    Fault& fault = it->second;
+    if (fault.times == 0) return;
+    if (fault.times > 0) --fault.times;
+    throw platform::FileError(what, fault.reason, fault.kind);
   }
 
+  struct Fault {
+    std::string reason;
+    platform::FileErrorKind kind;
+    int times;  // failures left; -1 for all
+  };
   platform::FileSystem& inner_;
-  std::map<Op, std::string> faults_;
+  std::map<Op, Fault> faults_;
   std::vector<std::string> calls_;
 };
 

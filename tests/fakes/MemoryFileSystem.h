@@ -1,7 +1,9 @@
 #pragma once
 // A file system held in memory, with the semantics the store relies on:
-// Replace swaps a file in whole, Rename refuses an existing target, and a
-// file appears only once WriteAndFlush has returned.
+// Replace swaps a file in whole, Rename refuses an existing target, a file
+// appears only once WriteAndFlush has returned, read-only files refuse to be
+// written or replaced (Remove still removes them), symbolic links name other
+// files, and a file's stamp changes at every write.
 
 #include <algorithm>
 #include <map>
@@ -19,7 +21,16 @@ class MemoryFileSystem : public platform::FileSystem {
  public:
   using Bytes = std::vector<std::uint8_t>;
 
-  void Put(const std::string& path, Bytes bytes) { files_[path] = std::move(bytes); }
+  void Put(const std::string& path, Bytes bytes) {
+    files_[path] = std::move(bytes);
+    Touch(path);
+  }
+  // `path` refuses writes and replaces until it is removed.
+  void SetReadOnly(const std::string& path) { readOnly_.insert(path); }
+  // `link` is a symbolic link to `target`: reads and writes of `link` reach
+  // `target`, and FinalPath resolves it.
+  void Link(const std::string& link, const std::string& target) { links_[link] = target; }
+
   std::optional<Bytes> Get(const std::string& path) const {
     const auto it = files_.find(path);
     if (it == files_.end()) return std::nullopt;
@@ -31,22 +42,46 @@ class MemoryFileSystem : public platform::FileSystem {
     return paths;
   }
 
-  bool Exists(const std::string& path) override { return files_.count(path) != 0; }
+  bool Exists(const std::string& path) override { return files_.count(Resolve(path)) != 0; }
+
+  std::optional<platform::FileStamp> Stamp(const std::string& path) override {
+    const auto it = files_.find(Resolve(path));
+    if (it == files_.end()) return std::nullopt;
+    return platform::FileStamp{it->second.size(), stamps_[it->first]};
+  }
+
+  bool CreateNew(const std::string& path) override {
+    if (files_.count(Resolve(path)) != 0) return false;
+    Put(Resolve(path), {});
+    return true;
+  }
+
+  std::string FinalPath(const std::string& path) override { return Resolve(path); }
+
+  void PauseBeforeRetry(int) override { ++pauses_; }
+  // How many retries the code under test paused for.
+  int Pauses() const { return pauses_; }
 
   Bytes ReadAll(const std::string& path) override {
-    const auto it = files_.find(path);
-    if (it == files_.end()) throw platform::FileError(path, "no such file");
+    const auto it = files_.find(Resolve(path));
+    if (it == files_.end()) throw platform::FileError(path, "no such file", platform::FileErrorKind::NotFound);
     return it->second;
   }
 
-  void WriteAndFlush(const std::string& path, const Bytes& bytes) override { files_[path] = bytes; }
+  void WriteAndFlush(const std::string& path, const Bytes& bytes) override {
+    RefuseReadOnly(path);
+    Put(Resolve(path), bytes);
+  }
 
+  // Replaces a link itself, as a rename does.
   void Replace(const std::string& from, const std::string& to) override {
     const auto it = files_.find(from);
-    if (it == files_.end()) throw platform::FileError(from, "no such file");
+    if (it == files_.end()) throw platform::FileError(from, "no such file", platform::FileErrorKind::NotFound);
+    RefuseReadOnly(to);
     Bytes bytes = std::move(it->second);
     files_.erase(it);
-    files_[to] = std::move(bytes);
+    links_.erase(to);
+    Put(to, std::move(bytes));
   }
 
   void Rename(const std::string& from, const std::string& to) override {
@@ -54,13 +89,17 @@ class MemoryFileSystem : public platform::FileSystem {
     Replace(from, to);
   }
 
-  void Remove(const std::string& path) override { files_.erase(path); }
+  void Remove(const std::string& path) override {
+    files_.erase(path);
+    readOnly_.erase(path);
+  }
 
   // Refused while another exclusive open of the same path is alive. The
   // handle must not outlive the file system.
   std::unique_ptr<platform::ExclusiveFile> OpenExclusive(const std::string& path) override {
     if (files_.count(path) == 0) throw platform::FileError(path, "no such file");
-    if (!open_.insert(path).second) throw platform::FileError(path, "in use by another handle");
+    if (!open_.insert(path).second)
+      throw platform::FileError(path, "in use by another handle", platform::FileErrorKind::Transient);
     return std::make_unique<OpenFile>(*this, path);
   }
   // How many exclusive opens are alive now.
@@ -93,8 +132,22 @@ class MemoryFileSystem : public platform::FileSystem {
     std::string path_;
   };
 
+  std::string Resolve(const std::string& path) const {
+    const auto link = links_.find(path);
+    return link == links_.end() ? path : link->second;
+  }
+  void RefuseReadOnly(const std::string& path) const {
+    if (readOnly_.count(Resolve(path)) != 0) throw platform::FileError(path, "access denied");
+  }
+  void Touch(const std::string& path) { stamps_[path] = ++clock_; }
+
   std::map<std::string, Bytes> files_;
   std::set<std::string> open_;
+  std::set<std::string> readOnly_;
+  std::map<std::string, std::string> links_;
+  std::map<std::string, std::int64_t> stamps_;
+  std::int64_t clock_ = 0;
+  int pauses_ = 0;
 };
 
 }  // namespace tembric::fakes

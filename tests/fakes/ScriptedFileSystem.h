@@ -21,7 +21,10 @@ class ScriptedFileSystem : public platform::FileSystem {
  public:
   enum class Op { kExists, kReadAll, kWriteAndFlush, kReplace, kRename, kRemove };
 
-  void Put(const std::string& path, std::string_view text) { files_[path] = std::string(text); }
+  void Put(const std::string& path, std::string_view text) {
+    files_[path] = std::string(text);
+    stamps_[path] = ++clock_;
+  }
   std::optional<std::string> Text(const std::string& path) const {
     const auto it = files_.find(path);
     if (it == files_.end()) return std::nullopt;
@@ -43,6 +46,23 @@ class ScriptedFileSystem : public platform::FileSystem {
     return files_.count(path) != 0;
   }
 
+  // The stamp changes at every write, as a real file's time and size would.
+  std::optional<platform::FileStamp> Stamp(const std::string& path) override {
+    Enter(Op::kExists, path);
+    const auto it = files_.find(path);
+    if (it == files_.end()) return std::nullopt;
+    return platform::FileStamp{it->second.size(), stamps_[path]};
+  }
+
+  bool CreateNew(const std::string& path) override {
+    Enter(Op::kWriteAndFlush, path);
+    if (files_.count(path)) return false;
+    Put(path, "");
+    return true;
+  }
+
+  void PauseBeforeRetry(int) override {}
+
   std::vector<std::uint8_t> ReadAll(const std::string& path) override {
     Enter(Op::kReadAll, path);
     const auto it = files_.find(path);
@@ -52,15 +72,16 @@ class ScriptedFileSystem : public platform::FileSystem {
 
   void WriteAndFlush(const std::string& path, const std::vector<std::uint8_t>& bytes) override {
     Enter(Op::kWriteAndFlush, path);
-    files_[path] = std::string(bytes.begin(), bytes.end());
+    Put(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   }
 
   void Replace(const std::string& from, const std::string& to) override {
     Enter(Op::kReplace, to);
     const auto it = files_.find(from);
     if (it == files_.end()) throw platform::FileError(from, "not found");
-    files_[to] = std::move(it->second);
+    std::string moved = std::move(it->second);
     files_.erase(from);
+    Put(to, moved);
     ++replacements_;
   }
 
@@ -84,6 +105,8 @@ class ScriptedFileSystem : public platform::FileSystem {
   }
 
   std::map<std::string, std::string> files_;
+  std::map<std::string, std::int64_t> stamps_;
+  std::int64_t clock_ = 0;
   std::set<std::pair<Op, std::string>> refusals_;
   int replacements_ = 0;
 };

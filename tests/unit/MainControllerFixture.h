@@ -75,6 +75,11 @@ class ReadOnlySettingsDisk final : public platform::FileSystem {
   bool refuseIni = false;
   std::string refusedPath;
   bool Exists(const std::string& p) override { return inner_.Exists(p); }
+  std::optional<platform::FileStamp> Stamp(const std::string& p) override { return inner_.Stamp(p); }
+  bool CreateNew(const std::string& p) override {
+    Check(p);
+    return inner_.CreateNew(p);
+  }
   std::vector<std::uint8_t> ReadAll(const std::string& p) override { return inner_.ReadAll(p); }
   void WriteAndFlush(const std::string& p, const std::vector<std::uint8_t>& b) override {
     Check(p);

@@ -96,6 +96,19 @@ TEST_P(BlobFileTest, IsCreatedEmptyWhenMissingAndLeftAloneWhenPresent) {
   EXPECT_EQ(Contents(), B("kept"));
 }
 
+// A system that cannot tell whether the file exists (no rights on the folder,
+// a network drive waking up) must not get an empty file made over a full one.
+TEST(BlobFileCreation, NeverEmptiesAFileWhoseExistenceTheSystemCouldNotTell) {
+  class CannotTell final : public MemoryFileSystem {
+   public:
+    bool Exists(const std::string&) override { return false; }
+  } fs;
+  const BlobFile blob(fs, "data.tmd");
+  fs.Put("data.tmd", B("pictures"));
+  EXPECT_FALSE(CreateBlobFileIfMissing(blob));
+  EXPECT_EQ(fs.Get("data.tmd"), B("pictures"));
+}
+
 TEST_P(BlobFileTest, AppendsAdjacentExtentsThatReadBackAndNeverMoveEachOther) {
   CreateBlobFileIfMissing(*blob_);
   const BlobExtent first = AppendToBlobFile(*blob_, B("image one"));
@@ -366,6 +379,16 @@ TEST(BlobFileLimit, AnAppendMayFillTheFileTo2GBMinusOneAndNoFurther) {
   EXPECT_EQ(fs.size, std::uint64_t{std::numeric_limits<std::int32_t>::max()} - 3);  // nothing written
   EXPECT_EQ(AppendToBlobFile(blob, B("abc")), (BlobExtent{std::numeric_limits<std::int32_t>::max() - 3, 3}));
   EXPECT_EQ(MessageOf([&] { AppendToBlobFile(blob, {}); }), "");  // an empty extent still fits at the end
+}
+
+TEST(BlobFileLimit, AFileGrownPast4GBByAnotherProgramRefusesAppendsInsteadOfWrappingTheOffset) {
+  HugeFileSystem fs;
+  const BlobFile blob(fs, "data.tmd");
+  for (const std::uint64_t size : {std::uint64_t{1} << 32, (std::uint64_t{1} << 32) + 10}) {
+    fs.size = size;
+    EXPECT_EQ(MessageOf([&] { AppendToBlobFile(blob, B("abc")); }), kBlobFileFull) << size;
+    EXPECT_EQ(fs.size, size);
+  }
 }
 
 }  // namespace

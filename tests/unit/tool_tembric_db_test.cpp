@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "Commands.h"
+#include "platform/FileSystem.h"
+#include "store/Tables.h"
 
 namespace {
 
@@ -166,6 +168,25 @@ TEST_F(TembricDbTool, AnUnreadableTableIsReportedAndNeverWrittenOver) {
   EXPECT_EQ(ReadFile("tembric.db"), "this is not a table");
   EXPECT_EQ(Run({"generate", folder_, "3"}).code, 1);
   EXPECT_EQ(ReadFile("tembric.db"), "this is not a table");
+}
+
+TEST_F(TembricDbTool, WritingCommandsRefuseWhileTembricHoldsTheLibraryAndReadingOnesWork) {
+  ASSERT_EQ(Run({"add", folder_, "\\Before", "--memo", "x"}).code, 0);
+  const std::string before = ReadFile("tembric.db");
+  {
+    const auto running = tembric::store::LockLibrary(tembric::platform::RealFileSystem(), folder_);
+    ASSERT_NE(running, nullptr);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"add", folder_, "\\During"}, {"generate", folder_, "3"}, {"create", folder_}}) {
+      const Result r = Run(args);
+      EXPECT_EQ(r.code, 1) << args[0];
+      EXPECT_THAT(r.err, HasSubstr("shut Tembric down first")) << args[0];
+    }
+    EXPECT_EQ(ReadFile("tembric.db"), before);
+    EXPECT_EQ(Run({"list", folder_}).code, 0);
+    EXPECT_EQ(Run({"check", folder_}).code, 0);
+  }
+  EXPECT_EQ(Run({"add", folder_, "\\After"}).code, 0);  // the lock went with its holder
 }
 
 TEST_F(TembricDbTool, UnknownCommandsAndTablesPrintUsage) {

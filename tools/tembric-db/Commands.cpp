@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -80,6 +81,17 @@ const Table& TableNamed(const std::string& name) {
 void OpenTable(DataTable& table, const std::string& folder, const char* file) {
   table.SetFileName(JoinPath(folder, file));
   table.Open(RealFileSystem());
+}
+
+// Commands that write the tables hold the library's lock while they run. A
+// running Tembric holds it too, and would write its own copy of the records
+// over the changes when it shuts down.
+std::unique_ptr<platform::ExclusiveFile> LockForWriting(const std::string& folder) {
+  auto lock = store::LockLibrary(RealFileSystem(), folder);
+  if (!lock)
+    throw std::runtime_error("Tembric is running with the library in " + folder +
+                             " and would write over these changes when it shuts down; shut Tembric down first");
+  return lock;
 }
 
 std::string Escaped(std::string_view text) {
@@ -203,6 +215,7 @@ void EnsureFolder(DataTable& records, const std::string& path) {
 int Create(const Args& args, std::ostream& out, std::ostream&) {
   NeedArgs(args, 2);
   const std::string& folder = args[1];
+  const auto lock = LockForWriting(folder);
   for (const Table& t : kTables) {
     const std::string path = JoinPath(folder, t.file);
     if (RealFileSystem().Exists(path)) {
@@ -262,6 +275,7 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
   const auto cut = path.find_last_of('\\');
   if (path.empty() || path[0] != '\\' || cut == std::string::npos || cut + 1 == path.size())
     throw UsageError("a record path looks like \\Name or \\Folder\\Name");
+  const auto lock = LockForWriting(folder);
   const std::string category = path.substr(0, cut);
   const std::string subject = path.substr(cut + 1);
   if (subject.find('=') != std::string::npos) throw UsageError("a record name must not contain \"=\"");
@@ -344,6 +358,7 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
 int Generate(const Args& args, std::ostream& out, std::ostream&) {
   NeedArgs(args, 3);
   const std::size_t n = ParseCount(args[2], "count");
+  const auto lock = LockForWriting(args[1]);
   std::uint32_t seed = 1;
   for (std::size_t i = 3; i < args.size(); ++i) {
     if (args[i] == "--seed" && i + 1 < args.size()) {

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "platform/FileSystem.h"
 
@@ -13,6 +15,24 @@ namespace tembric::platform {
 namespace {
 
 std::string ErrnoText(int err) { return std::strerror(err); }
+
+FileErrorKind KindOf(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+      return FileErrorKind::NotFound;
+    case EAGAIN:
+    case EBUSY:
+    case ETXTBSY:
+    case ETIMEDOUT:
+    case ESTALE:
+      return FileErrorKind::Transient;
+    default:
+      return FileErrorKind::Other;
+  }
+}
+
+[[noreturn]] void Fail(const std::string& path, int err) { throw FileError(path, ErrnoText(err), KindOf(err)); }
 
 std::string ParentFolder(const std::string& path) {
   const auto slash = path.find_last_of('/');
@@ -51,18 +71,18 @@ class PosixExclusiveFile final : public ExclusiveFile {
 
   std::uint64_t Size() override {
     struct stat st {};
-    if (::fstat(fd_.get(), &st) != 0) throw FileError(path_, ErrnoText(errno));
+    if (::fstat(fd_.get(), &st) != 0) Fail(path_, errno);
     return static_cast<std::uint64_t>(st.st_size);
   }
 
   void Append(std::span<const std::uint8_t> bytes) override {
-    if (::lseek(fd_.get(), 0, SEEK_END) < 0) throw FileError(path_, ErrnoText(errno));
+    if (::lseek(fd_.get(), 0, SEEK_END) < 0) Fail(path_, errno);
     std::size_t done = 0;
     while (done < bytes.size()) {
       const ssize_t n = ::write(fd_.get(), bytes.data() + done, bytes.size() - done);
       if (n < 0) {
         if (errno == EINTR) continue;
-        throw FileError(path_, ErrnoText(errno));
+        Fail(path_, errno);
       }
       done += static_cast<std::size_t>(n);
     }
@@ -74,7 +94,7 @@ class PosixExclusiveFile final : public ExclusiveFile {
       const ssize_t n = ::pread(fd_.get(), into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
       if (n < 0) {
         if (errno == EINTR) continue;
-        throw FileError(path_, ErrnoText(errno));
+        Fail(path_, errno);
       }
       if (n == 0) break;
       done += static_cast<std::size_t>(n);
@@ -89,16 +109,44 @@ class PosixExclusiveFile final : public ExclusiveFile {
 
 class PosixFileSystem final : public FileSystem {
  public:
-  bool Exists(const std::string& path) override {
+  bool Exists(const std::string& path) override { return Stamp(path).has_value(); }
+
+  std::optional<FileStamp> Stamp(const std::string& path) override {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
+    if (::stat(path.c_str(), &st) != 0) {
+      if (KindOf(errno) == FileErrorKind::NotFound) return std::nullopt;
+      Fail(path, errno);
+    }
+    return FileStamp{static_cast<std::uint64_t>(st.st_size),
+                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+  }
+
+  bool CreateNew(const std::string& path) override {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (fd.get() < 0) {
+      if (errno == EEXIST) return false;
+      Fail(path, errno);
+    }
+    if (fd.Close() != 0) Fail(path, errno);
+    SyncFolder(path);
+    return true;
+  }
+
+  std::string FinalPath(const std::string& path) override {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string final(resolved);
+    std::free(resolved);
+    return final;
   }
 
   std::vector<std::uint8_t> ReadAll(const std::string& path) override {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) throw FileError(path, ErrnoText(errno));
+    if (fd.get() < 0) Fail(path, errno);
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) throw FileError(path, ErrnoText(errno));
+    if (::fstat(fd.get(), &st) != 0) Fail(path, errno);
     if (!S_ISREG(st.st_mode)) throw FileError(path, "not a regular file");
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
     std::size_t done = 0;
@@ -106,7 +154,7 @@ class PosixFileSystem final : public FileSystem {
       const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
       if (n < 0) {
         if (errno == EINTR) continue;
-        throw FileError(path, ErrnoText(errno));
+        Fail(path, errno);
       }
       if (n == 0) break;  // the file shrank meanwhile
       done += static_cast<std::size_t>(n);
@@ -117,28 +165,29 @@ class PosixFileSystem final : public FileSystem {
 
   void WriteAndFlush(const std::string& path, const std::vector<std::uint8_t>& bytes) override {
     Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (fd.get() < 0) throw FileError(path, ErrnoText(errno));
+    if (fd.get() < 0) Fail(path, errno);
     std::size_t done = 0;
     while (done < bytes.size()) {
       const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
       if (n < 0) {
         if (errno == EINTR) continue;
-        throw FileError(path, ErrnoText(errno));
+        Fail(path, errno);
       }
+      if (n == 0) throw FileError(path, "nothing was written");
       done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd.get()) != 0) throw FileError(path, ErrnoText(errno));
-    if (fd.Close() != 0) throw FileError(path, ErrnoText(errno));
+    if (::fsync(fd.get()) != 0) Fail(path, errno);
+    if (fd.Close() != 0) Fail(path, errno);
   }
 
   void Replace(const std::string& from, const std::string& to) override {
-    if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(to, ErrnoText(errno));
+    if (::rename(from.c_str(), to.c_str()) != 0) Fail(to, errno);
     SyncFolder(to);
   }
 
   void Rename(const std::string& from, const std::string& to) override {
     if (Exists(to)) throw FileError(to, "already exists");
-    if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(from, ErrnoText(errno));
+    if (::rename(from.c_str(), to.c_str()) != 0) Fail(from, errno);
     SyncFolder(to);
   }
 
@@ -146,12 +195,13 @@ class PosixFileSystem final : public FileSystem {
 
   std::unique_ptr<ExclusiveFile> OpenExclusive(const std::string& path) override {
     const int raw = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (raw < 0) throw FileError(path, ErrnoText(errno));
+    if (raw < 0) Fail(path, errno);
     auto file = std::make_unique<PosixExclusiveFile>(path, raw);
     if (::flock(raw, LOCK_EX | LOCK_NB) != 0) {
       if (errno == EWOULDBLOCK)
-        throw FileError(path, "The process cannot access the file because it is being used by another process");
-      throw FileError(path, ErrnoText(errno));
+        throw FileError(path, "The process cannot access the file because it is being used by another process",
+                        FileErrorKind::Transient);
+      Fail(path, errno);
     }
     return file;
   }
