@@ -23,7 +23,7 @@ void Fill(FakeClipboard& clipboard) {
   clipboard.Put(clip::kDib, std::move(picture));
   clipboard.Put(clipboard.RegisterFormat("HTML Format"), std::move(html));
   clipboard.Put(clip::kLocale, {9, 4, 0, 0});
-  clipboard.Put(0x0200, std::vector<std::uint8_t>(4096, 1));
+  clipboard.Put(0x0400, std::vector<std::uint8_t>(4096, 1));
 }
 
 void BM_SnapshotCapture(benchmark::State& state) {

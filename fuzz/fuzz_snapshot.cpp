@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   tembric::fakes::FakeClipboard clipboard(0xC000 + static_cast<unsigned>(size % 64));
   clipboard.RegisterFormat("HTML Format");
-  clipboard.RefuseSetData(0x0300);
+  clipboard.RefuseSetData(0x0400);
   try {
     tembric::store::RestoreClipboard(clipboard, {data, size}, 1);
   } catch (const tembric::store::SnapshotReadError&) {
