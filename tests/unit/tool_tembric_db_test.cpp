@@ -187,6 +187,13 @@ TEST_F(TembricDbTool, WritingCommandsRefuseWhileTembricHoldsTheLibraryAndReading
     EXPECT_EQ(Run({"check", folder_}).code, 0);
   }
   EXPECT_EQ(Run({"add", folder_, "\\After"}).code, 0);  // the lock went with its holder
+
+  // A copy left by an unfinished save may be the newest data: not written over.
+  std::ofstream(folder_ + "/tembric.db.saving") << "newest";
+  const Result blocked = Run({"add", folder_, "\\Later"});
+  EXPECT_EQ(blocked.code, 1);
+  EXPECT_THAT(blocked.err, HasSubstr("tembric.db.saving is left from a save that did not finish"));
+  EXPECT_EQ(ReadFile("tembric.db.saving"), "newest");
 }
 
 TEST_F(TembricDbTool, UnknownCommandsAndTablesPrintUsage) {

@@ -91,6 +91,15 @@ std::unique_ptr<platform::ExclusiveFile> LockForWriting(const std::string& folde
   if (!lock)
     throw std::runtime_error("Tembric is running with the library in " + folder +
                              " and would write over these changes when it shuts down; shut Tembric down first");
+  // The copy an unfinished save left may be the newest data; Tembric's start
+  // recovers it, a save from here would write over it.
+  for (const Table& t : kTables) {
+    const std::string saving = platform::TemporaryPathFor(JoinPath(folder, t.file));
+    if (RealFileSystem().Exists(saving))
+      throw std::runtime_error(saving +
+                               " is left from a save that did not finish; start Tembric once, so that it "
+                               "recovers the library, before changing it here");
+  }
   return lock;
 }
 
