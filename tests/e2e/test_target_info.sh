@@ -41,16 +41,16 @@ switch_to() {
   wait_for found "$1" "$2" 10 || fail "the window \"$2\" did not appear"
   xdotool windowactivate --sync "$xwin" >/dev/null 2>&1 || xdotool windowfocus --sync "$xwin"
   in_front() { probe window-state -name "$1" | grep -qx "foreground 1"; }
-  wait_for in_front "$2" 5 || fail "\"$2\" did not come to the front"
+  wait_for in_front "$2" 15 || fail "\"$2\" did not come to the front"
 }
 
 step "an application with a described version resource in front"
 switch_to "$described_exe" "Letter to Anna"
-wait_for logged "$described_line" 5 || fail "no \"$described_line\" in the log within 5s; log:"$'\n'"$(debug_log)"
+wait_for logged "$described_line" 15 || fail "no \"$described_line\" in the log within 15s; log:"$'\n'"$(debug_log)"
 
 step "an application without a version resource in front"
 switch_to "$plain_exe" "Shopping list"
-wait_for logged "$plain_line" 5 || fail "no \"$plain_line\" in the log within 5s; log:"$'\n'"$(debug_log)"
+wait_for logged "$plain_line" 15 || fail "no \"$plain_line\" in the log within 15s; log:"$'\n'"$(debug_log)"
 
 step "bring up Tembric from the tray, Show Table"
 show_from_tray
