@@ -550,7 +550,7 @@ void DataTable::SetFileName(std::string path) { impl_->fileName = std::move(path
 
 const std::string& DataTable::FileName() const { return impl_->fileName; }
 
-void DataTable::Open(platform::FileSystem& fs) {
+bool DataTable::Open(platform::FileSystem& fs) {
   Impl& t = *impl_;
   if (t.fileName.empty()) throw TableError("Table " + Quote(t.schema.name) + " has no file name");
   t.saveBlocked = false;
@@ -560,7 +560,7 @@ void DataTable::Open(platform::FileSystem& fs) {
   try {
     if (!fs.Exists(t.fileName)) {
       CreateEmpty();
-      return;
+      return false;
     }
     // A sharing violation (a backup or a scanner reading the file) or a
     // network hiccup passes; only what persists counts as a failure.
@@ -575,7 +575,7 @@ void DataTable::Open(platform::FileSystem& fs) {
   }
   if (!failure) {
     t.Reset(std::move(rows));
-    return;
+    return true;
   }
   const std::string reason = *failure;
   t.saveBlocked = true;

@@ -152,13 +152,13 @@ class DataTable {
   // ---- Persistence --------------------------------------------------------
   void SetFileName(std::string path);
   const std::string& FileName() const;
-  // Loads the table from its file, or starts it empty when the file does not
-  // exist. Throws TableError naming the file and the reason when the file
+  // Loads the table from its file and returns true, or starts it empty and
+  // returns false when the file does not exist. Throws TableError naming the file and the reason when the file
   // exists but cannot be read or is not a valid table of this schema; the
   // table is then active and empty, and Save refuses to write over the file
   // until AllowSaveOverUnreadableFile() is called (after the caller has kept
   // the unreadable file somewhere else).
-  void Open(platform::FileSystem& fs);
+  bool Open(platform::FileSystem& fs);
   // Writes the whole table to its file atomically. Throws TableError.
   void Save(platform::FileSystem& fs);
   void AllowSaveOverUnreadableFile();

@@ -160,20 +160,10 @@ enum class Outcome { Loaded, Missing, Damaged, Refused };
 // the system would not read them (after Open's retry of passing errors).
 Outcome TryOpen(DataTable& table, platform::FileSystem& fs, std::string& reason) {
   try {
-    if (!fs.Exists(table.FileName())) {
-      table.CreateEmpty();
-      return Outcome::Missing;
-    }
-    table.Open(fs);
-    return Outcome::Loaded;
+    return table.Open(fs) ? Outcome::Loaded : Outcome::Missing;
   } catch (const TableFileError& e) {
     reason = e.Reason();
     return e.Damaged() ? Outcome::Damaged : Outcome::Refused;
-  } catch (const platform::FileError& e) {
-    reason = e.Reason();
-    table.CreateEmpty();
-    table.BlockSave();
-    return Outcome::Refused;
   }
 }
 
@@ -190,21 +180,28 @@ std::string CannotRead(const std::string& file, const std::string& reason) {
 
 constexpr const char* kNotSaved = " the table starts empty and its changes will not be saved.";
 
+// Moves a damaged table file aside and starts the notice with what happened
+// to it; false when it could not be moved (it must then not be written over).
+bool MoveDamagedAside(platform::FileSystem& fs, const std::string& stamp, TableNotice& notice) {
+  notice.message = CannotRead(notice.file, notice.reason);
+  notice.keptAs = KeepAside(fs, notice.file, ".unreadable", stamp);
+  notice.message += notice.keptAs.empty() ? std::string(" It could not be moved aside, so it will not be written over;")
+                                          : " It was kept as " + Quoted(notice.keptAs) + ";";
+  return !notice.keptAs.empty();
+}
+
 // The table file could not be read: moved aside when its bytes are damaged,
 // left in place when the system refused to read it.
 void ReportUnreadable(DataTable& table, platform::FileSystem& fs, const std::string& stamp, Outcome outcome,
                       TableNotice notice, std::vector<TableNotice>& notices) {
-  notice.message = CannotRead(notice.file, notice.reason);
   if (outcome == Outcome::Refused) {
-    notice.message += std::string(" It was left as it is and will not be written over;") + kNotSaved;
+    notice.message =
+        CannotRead(notice.file, notice.reason) + " It was left as it is and will not be written over;" + kNotSaved;
+  } else if (MoveDamagedAside(fs, stamp, notice)) {
+    table.AllowSaveOverUnreadableFile();
+    notice.message += " the table starts empty.";
   } else {
-    notice.keptAs = KeepAside(fs, notice.file, ".unreadable", stamp);
-    if (notice.keptAs.empty()) {
-      notice.message += std::string(" It could not be moved aside, so it will not be written over;") + kNotSaved;
-    } else {
-      table.AllowSaveOverUnreadableFile();
-      notice.message += " It was kept as " + Quoted(notice.keptAs) + "; the table starts empty.";
-    }
+    notice.message += kNotSaved;
   }
   notices.push_back(std::move(notice));
 }
@@ -215,11 +212,7 @@ void Restore(DataTable& table, DataTable& copy, platform::FileSystem& fs, const 
   const std::string saving = copy.FileName();
   bool targetFree = true;
   if (outcome == Outcome::Damaged) {
-    notice.message = CannotRead(notice.file, notice.reason);
-    notice.keptAs = KeepAside(fs, notice.file, ".unreadable", stamp);
-    targetFree = !notice.keptAs.empty();
-    notice.message += targetFree ? " It was kept as " + Quoted(notice.keptAs) + ";"
-                                 : std::string(" It could not be moved aside, so it will not be written over;");
+    targetFree = MoveDamagedAside(fs, stamp, notice);
   } else if (outcome == Outcome::Missing) {
     notice.message = "The table file " + Quoted(notice.file) + " was missing;";
   } else {
