@@ -48,7 +48,7 @@ std::string ToolTipText(const Command& command) {
   return text;
 }
 
-HMENU CreateMainMenuBar() {
+platform::win32::OwnedMenu CreateMainMenuBar() {
   const HMENU file = CreatePopupMenu();
   for (int id : {kCmdNewRecord, kCmdNewChild, kCmdEdit, kCmdDelete}) Append(file, id);
   AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
@@ -70,18 +70,18 @@ HMENU CreateMainMenuBar() {
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), "&View");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
-  return bar;
+  return platform::win32::OwnedMenu(bar);
 }
 
-HMENU CreateTrayMenu() {
+platform::win32::OwnedMenu CreateTrayMenu() {
   const HMENU menu = CreatePopupMenu();
   Append(menu, kCmdShow1);
   Append(menu, kCmdShutDown);
   SetMenuDefaultItem(menu, kCmdShow1, FALSE);
-  return menu;
+  return platform::win32::OwnedMenu(menu);
 }
 
-HACCEL CreateMainAccelerators() {
+platform::win32::OwnedAccelerators CreateMainAccelerators() {
   ACCEL keys[] = {
       {FVIRTKEY, VK_INSERT, kCmdNewRecord},
       {FVIRTKEY | FCONTROL, 'A', kCmdNewChild},
@@ -91,7 +91,7 @@ HACCEL CreateMainAccelerators() {
       {FVIRTKEY, VK_ESCAPE, kCmdHide},
       {FVIRTKEY, VK_F1, kCmdHelp},
   };
-  return CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys)));
+  return platform::win32::OwnedAccelerators(CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys))));
 }
 
 }  // namespace tembric::app::win32

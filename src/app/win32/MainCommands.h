@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "platform/win32/Handles.h"
+
 namespace tembric::app::win32 {
 
 enum CommandId : int {
@@ -40,12 +42,11 @@ const Command* FindCommand(int id);
 // "New record (Ins)"; the caption when the command has no hint.
 std::string ToolTipText(const Command& command);
 
-// File, View and Help; the caller owns the menu (it is destroyed with the
-// window it is attached to).
-HMENU CreateMainMenuBar();
+// File, View and Help, with their submenus.
+platform::win32::OwnedMenu CreateMainMenuBar();
 // "Show", then "Shut down".
-HMENU CreateTrayMenu();
+platform::win32::OwnedMenu CreateTrayMenu();
 // Ins, Ctrl+A, Ctrl+E, Ctrl+Del, Num *, Esc, F1.
-HACCEL CreateMainAccelerators();
+platform::win32::OwnedAccelerators CreateMainAccelerators();
 
 }  // namespace tembric::app::win32

@@ -72,10 +72,6 @@ MainForm::MainForm(MainFormArgs args)
 MainForm::~MainForm() {
   if (Hwnd()) DestroyWindow(Hwnd());
   if (tables_) tables_->Unbind();
-  if (menuBar_) DestroyMenu(menuBar_);  // when detached from the window
-  if (trayMenu_) DestroyMenu(trayMenu_);
-  if (accelerators_) DestroyAcceleratorTable(accelerators_);
-  if (toolImages_) ImageList_Destroy(toolImages_);
 }
 
 void MainForm::CreateHidden() {
@@ -101,7 +97,7 @@ bool MainForm::TranslateAccelerators(MSG* msg) {
   // An Esc that was already down (held, or pressed when the window was
   // hidden and released elsewhere) does not hide the window shown meanwhile.
   if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE && (msg->lParam & (1 << 30))) return false;
-  return TranslateAcceleratorA(Hwnd(), accelerators_, msg) != 0;
+  return TranslateAcceleratorA(Hwnd(), accelerators_.get(), msg) != 0;
 }
 
 // ---- MainView ------------------------------------------------------------------
@@ -129,7 +125,7 @@ void MainForm::SetPaneHeight(int height) {
 }
 
 void MainForm::SetMenuBarVisible(bool visible) {
-  SetMenu(Hwnd(), visible ? menuBar_ : nullptr);
+  SetMenu(Hwnd(), visible ? menuBar_.get() : nullptr);
   Layout();
 }
 
@@ -140,11 +136,11 @@ void MainForm::SetToolBarVisible(bool visible) {
 }
 
 void MainForm::SetMenuBarChecked(bool checked) {
-  CheckMenuItem(menuBar_, kCmdShowMainMenu, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menuBar_.get(), kCmdShowMainMenu, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainForm::SetToolBarChecked(bool checked) {
-  CheckMenuItem(menuBar_, kCmdShowToolBar, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menuBar_.get(), kCmdShowToolBar, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainForm::SetTranslucency(bool enabled, std::uint8_t alpha) {
@@ -280,7 +276,7 @@ void MainForm::OpenTrayMenu() {
   // the foreground window.
   SetForegroundWindow(Hwnd());
   const int chosen = static_cast<int>(
-      TrackPopupMenu(trayMenu_, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, Hwnd(), nullptr));
+      TrackPopupMenu(trayMenu_.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, Hwnd(), nullptr));
   PostMessageA(Hwnd(), WM_NULL, 0, 0);
   if (chosen) RunCommand(chosen);
 }
@@ -299,6 +295,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       filterKeys_.Unbind();
       controller_.FormDestroy();
       tray_.SetShown(false);
+      SetMenu(Hwnd(), nullptr);  // menuBar_ destroys it
       PostQuitMessage(0);
       return 0;
     case WM_CLOSE:

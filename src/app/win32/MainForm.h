@@ -21,6 +21,7 @@
 #include "app/win32/Window.h"
 #include "context/Identification.h"
 #include "paste/ImageDecoding.h"
+#include "platform/win32/Handles.h"
 #include "tree/SelectionSync.h"
 #include "tree/TreeModel.h"
 
@@ -134,13 +135,15 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   TablesForm* tables_ = nullptr;
 
   HWND toolBar_ = nullptr;
-  HIMAGELIST toolImages_ = nullptr;
+  platform::win32::OwnedImageList toolImages_;
   HWND eInfo_ = nullptr;
   HWND memo1_ = nullptr;
   HWND edit1_ = nullptr;
-  HMENU menuBar_ = nullptr;
-  HMENU trayMenu_ = nullptr;
-  HACCEL accelerators_ = nullptr;
+  // Taken off the window when it is destroyed, so that it is destroyed here
+  // whether it is shown or not.
+  platform::win32::OwnedMenu menuBar_;
+  platform::win32::OwnedMenu trayMenu_;
+  platform::win32::OwnedAccelerators accelerators_;
   HBRUSH infoBrush_ = nullptr;  // the system's window colour; not owned
   UINT taskbarCreated_ = 0;
   bool trayIconWanted_ = false;

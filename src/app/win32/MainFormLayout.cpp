@@ -49,7 +49,7 @@ TBBUTTON Spacer(int width) {
 
 void MainForm::CreateControls() {
   menuBar_ = CreateMainMenuBar();
-  SetMenu(Hwnd(), menuBar_);
+  SetMenu(Hwnd(), menuBar_.get());
   trayMenu_ = CreateTrayMenu();
   accelerators_ = CreateMainAccelerators();
   CreateToolBar();
@@ -76,7 +76,7 @@ void MainForm::CreateToolBar() {
   // Narrow padding, so that all six buttons fit the designed width.
   SendMessageA(toolBar_, TB_SETPADDING, 0, MAKELPARAM(kToolPadding, kToolPadding));
   toolImages_ = CreateToolbarImages();
-  SendMessageA(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_));
+  SendMessageA(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
 
   for (const auto& button : kToolButtons) {
     const Command* command = FindCommand(button.command);

@@ -185,27 +185,29 @@ platform::win32::BitmapHandle MapBitmap(const PixelMap& map, bool transparentAsB
   return bitmap;
 }
 
-HIMAGELIST ListOf(const PixelMap* maps, int count, bool leadingBlank) {
-  const HIMAGELIST list = ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, count + 1, 0);
-  if (!list) return nullptr;
+platform::win32::OwnedImageList ListOf(const PixelMap* maps, int count, bool leadingBlank) {
+  platform::win32::OwnedImageList list(ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, count + 1, 0));
+  if (!list) return list;
   static const PixelMap kBlank = {"................", "................", "................", "................",
                                   "................", "................", "................", "................",
                                   "................", "................", "................", "................",
                                   "................", "................", "................", "................"};
-  if (leadingBlank) ImageList_AddMasked(list, MapBitmap(kBlank, false).get(), RGB(255, 0, 255));
-  for (int i = 0; i < count; ++i) ImageList_AddMasked(list, MapBitmap(maps[i], false).get(), RGB(255, 0, 255));
+  if (leadingBlank) ImageList_AddMasked(list.get(), MapBitmap(kBlank, false).get(), RGB(255, 0, 255));
+  for (int i = 0; i < count; ++i) ImageList_AddMasked(list.get(), MapBitmap(maps[i], false).get(), RGB(255, 0, 255));
   return list;
 }
 
 }  // namespace
 
-HIMAGELIST CreateRecordImages() { return ListOf(kRecordPictures, 12, false); }
+platform::win32::OwnedImageList CreateRecordImages() { return ListOf(kRecordPictures, 12, false); }
 
-HIMAGELIST CreateRecordStateImages() { return ListOf(kRecordPictures, 12, true); }
+platform::win32::OwnedImageList CreateRecordStateImages() { return ListOf(kRecordPictures, 12, true); }
 
-HIMAGELIST CreateToolbarImages() { return ListOf(kToolPictures, static_cast<int>(ToolPicture::Count), false); }
+platform::win32::OwnedImageList CreateToolbarImages() {
+  return ListOf(kToolPictures, static_cast<int>(ToolPicture::Count), false);
+}
 
-HICON CreateTrayIcon(int index) {
+platform::win32::OwnedIcon CreateTrayIcon(int index) {
   const PixelMap& map = kTrayPictures[index == 1 ? 1 : 0];
   platform::win32::BitmapHandle colour = MapBitmap(map, true);
   // The mask: 1 where transparent.
@@ -218,7 +220,7 @@ HICON CreateTrayIcon(int index) {
   }
   platform::win32::BitmapHandle mask(CreateBitmap(kSize, kSize, 1, 1, maskRows.data()));
   ICONINFO info{.fIcon = TRUE, .xHotspot = 0, .yHotspot = 0, .hbmMask = mask.get(), .hbmColor = colour.get()};
-  return CreateIconIndirect(&info);
+  return platform::win32::OwnedIcon(CreateIconIndirect(&info));
 }
 
 }  // namespace tembric::app::win32

@@ -5,18 +5,20 @@
 // Needs the declarations of <windows.h> first.
 #include <commctrl.h>
 
+#include "platform/win32/Handles.h"
+
 namespace tembric::app::win32 {
 
 // RecordImages: 12 images, in the order of the tree's image indexes.
-HIMAGELIST CreateRecordImages();
+platform::win32::OwnedImageList CreateRecordImages();
 // The same images shifted by one, with an empty image at index 0: a tree
 // control's state image 0 means "none", so state n shows record image n - 1.
-HIMAGELIST CreateRecordStateImages();
+platform::win32::OwnedImageList CreateRecordStateImages();
 
 enum class ToolPicture { New, AddChild, ShowTable, Edit, Delete, ShutDown, Count };
-HIMAGELIST CreateToolbarImages();
+platform::win32::OwnedImageList CreateToolbarImages();
 
-// Tray icons: 0 normal, 1 while a keystroke is collected. The caller destroys them.
-HICON CreateTrayIcon(int index);
+// Tray icons: 0 normal, 1 while a keystroke is collected.
+platform::win32::OwnedIcon CreateTrayIcon(int index);
 
 }  // namespace tembric::app::win32

@@ -51,8 +51,6 @@ RecordTreeView::RecordTreeView(tree::TreeModel& model) : model_(model) {}
 RecordTreeView::~RecordTreeView() {
   model_.RemoveObserver(this);
   if (tree_) DestroyWindow(tree_);
-  if (normalImages_) ImageList_Destroy(normalImages_);
-  if (stateImages_) ImageList_Destroy(stateImages_);
 }
 
 HWND RecordTreeView::Create(HWND parent, int id) {
@@ -67,8 +65,8 @@ HWND RecordTreeView::Create(HWND parent, int id) {
   });
   normalImages_ = CreateRecordImages();
   stateImages_ = CreateRecordStateImages();
-  TreeView_SetImageList(tree_, normalImages_, TVSIL_NORMAL);
-  TreeView_SetImageList(tree_, stateImages_, TVSIL_STATE);
+  TreeView_SetImageList(tree_, normalImages_.get(), TVSIL_NORMAL);
+  TreeView_SetImageList(tree_, stateImages_.get(), TVSIL_STATE);
   TreeView_SetTextColor(tree_, ToColorRef(tree::kNodeTextColour));
 
   return tree_;

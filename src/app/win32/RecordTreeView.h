@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/win32/Handles.h"
 #include "tree/TreeModel.h"
 
 namespace tembric::app::win32 {
@@ -62,8 +63,8 @@ class RecordTreeView final : public tree::TreeObserver {
 
   tree::TreeModel& model_;
   HWND tree_ = nullptr;
-  HIMAGELIST normalImages_ = nullptr;
-  HIMAGELIST stateImages_ = nullptr;
+  platform::win32::OwnedImageList normalImages_;
+  platform::win32::OwnedImageList stateImages_;
   std::unordered_map<tree::NodeHandle, HTREEITEM> items_;
   std::unordered_set<tree::NodeHandle> childrenShown_;  // kNoNode: the top level
   int mirroring_ = 0;                                   // >0 while the control is changed to follow the model

@@ -13,11 +13,7 @@ constexpr UINT kIconId = 1;
 
 TrayIcon::TrayIcon() : icons_{CreateTrayIcon(0), CreateTrayIcon(1)} {}
 
-TrayIcon::~TrayIcon() {
-  SetShown(false);
-  for (HICON icon : icons_)
-    if (icon) DestroyIcon(icon);
-}
+TrayIcon::~TrayIcon() { SetShown(false); }
 
 NOTIFYICONDATAA TrayIcon::Data(UINT flags) const {
   NOTIFYICONDATAA data{};
@@ -26,7 +22,7 @@ NOTIFYICONDATAA TrayIcon::Data(UINT flags) const {
   data.uID = kIconId;
   data.uFlags = flags;
   data.uCallbackMessage = kMessage;
-  data.hIcon = icons_[image_];
+  data.hIcon = icons_[image_].get();
   std::strncpy(data.szTip, hint_.c_str(), sizeof(data.szTip) - 1);
   return data;
 }

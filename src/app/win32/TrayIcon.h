@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "platform/win32/Handles.h"
+
 namespace tembric::app::win32 {
 
 class TrayIcon {
@@ -34,7 +36,7 @@ class TrayIcon {
 
   HWND owner_ = nullptr;
   std::string hint_;
-  HICON icons_[2];
+  platform::win32::OwnedIcon icons_[2];
   int image_ = 0;
   bool shown_ = false;
 };

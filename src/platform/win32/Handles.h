@@ -1,6 +1,8 @@
 #pragma once
 // Move-only owners of Win32 handles, one type per kind of handle.
 #include <windows.h>
+// Needs the declarations of <windows.h> first.
+#include <commctrl.h>
 
 #include <utility>
 
@@ -44,35 +46,54 @@ inline HANDLE NullHandle() { return nullptr; }
 using FileHandle = KernelHandle<InvalidFileHandle>;
 using ObjectHandle = KernelHandle<NullHandle>;  // mutexes, events, processes, sections
 
-// Owns a GDI object (bitmap, font, brush, pen) deleted with DeleteObject.
-template <typename T>
-class GdiObject {
+// Owns a handle given back with `Release` (a function of our own: the
+// system's functions are imported and cannot be template arguments).
+template <typename T, void (*Release)(T)>
+class OwnedHandle {
  public:
-  GdiObject() = default;
-  explicit GdiObject(T h) : h_(h) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(GdiObject&& other) noexcept : h_(other.Detach()) {}
-  GdiObject& operator=(GdiObject&& other) noexcept {
+  OwnedHandle() = default;
+  explicit OwnedHandle(T h) : h_(h) {}
+  ~OwnedHandle() { Reset(); }
+  OwnedHandle(OwnedHandle&& other) noexcept : h_(other.Detach()) {}
+  OwnedHandle& operator=(OwnedHandle&& other) noexcept {
     if (this != &other) {
       Reset();
       h_ = other.Detach();
     }
     return *this;
   }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
 
   T get() const { return h_; }
   explicit operator bool() const { return h_ != nullptr; }
   T Detach() { return std::exchange(h_, nullptr); }
   void Reset() {
-    if (h_) DeleteObject(h_);
+    if (h_) Release(h_);
     h_ = nullptr;
   }
 
  private:
   T h_ = nullptr;
 };
+
+template <typename T>
+void DeleteGdiObject(T h) {
+  DeleteObject(h);
+}
+inline void DestroyMenuHandle(HMENU h) { DestroyMenu(h); }
+inline void DestroyAcceleratorsHandle(HACCEL h) { DestroyAcceleratorTable(h); }
+inline void DestroyImageListHandle(HIMAGELIST h) { ImageList_Destroy(h); }
+inline void DestroyIconHandle(HICON h) { DestroyIcon(h); }
+
+// A GDI object (bitmap, font, brush, pen, palette) deleted with DeleteObject.
+template <typename T>
+using GdiObject = OwnedHandle<T, &DeleteGdiObject<T>>;
+// A menu that no window owns (a window destroys the menu bar set on it).
+using OwnedMenu = OwnedHandle<HMENU, &DestroyMenuHandle>;
+using OwnedAccelerators = OwnedHandle<HACCEL, &DestroyAcceleratorsHandle>;
+using OwnedImageList = OwnedHandle<HIMAGELIST, &DestroyImageListHandle>;
+using OwnedIcon = OwnedHandle<HICON, &DestroyIconHandle>;
 
 using BitmapHandle = GdiObject<HBITMAP>;
 using FontHandle = GdiObject<HFONT>;
