@@ -44,7 +44,7 @@ class BenchView final : public tree::SyncView, public tree::FilterView, public t
   std::string FilterText() const override { return text; }
   void SetFilterTextSelected(const std::string& t) override {
     text = t;
-    if (box) box->Edit1Change();
+    if (box) box->TextChanged();
   }
   void FocusFilterBox() override {}
   void RedeliverKey(int) override {}
@@ -97,7 +97,7 @@ void BM_FilterChange100kLevel(benchmark::State& state) {
   for (auto _ : state) {
     const tree::NodeHandle before = level.model.Focused();
     level.view.text = texts[i++ % texts.size()];
-    level.box.Edit1Change();
+    level.box.TextChanged();
     moves += level.model.Focused() != before;
   }
   benchmark::DoNotOptimize(level.view.paneBytes);
@@ -112,7 +112,7 @@ void BM_FilterDownKey100kLevel(benchmark::State& state) {
   level.model.SetFocused(level.model.FirstChild(tree::kNoNode));
   for (auto _ : state) {
     int key = tree::kKeyDown;
-    level.box.Edit1KeyDown(key, {});
+    level.box.KeyDown(key, {});
     if (level.model.NextVisible(level.model.Focused()) == tree::kNoNode) {
       level.model.SetFocused(level.model.FirstChild(tree::kNoNode));
     }

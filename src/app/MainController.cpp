@@ -133,7 +133,7 @@ void MainController::FormShow() {
   auto& view = deps_.view;
   if (view.PaneHeight() < kClosedPaneLimit) view.SetPaneHeight(0);
   keystrokeHook_.EnableHook(false);
-  view.StopTimer2();
+  view.StopSamplingTimer();
   view.FocusFilterBox();
   tree_.FillContextTree();
 }
@@ -141,7 +141,7 @@ void MainController::FormShow() {
 void MainController::FormHide() {
   Trace("FormHide");
   keystrokeHook_.EnableHook(true);
-  deps_.view.StartTimer2();
+  deps_.view.StartSamplingTimer();
 }
 
 void MainController::AppActivate() {
@@ -149,14 +149,14 @@ void MainController::AppActivate() {
   keystrokes_ = {};
   deps_.view.SetTrayImage(0);
   keystrokeHook_.EnableHook(false);
-  deps_.view.StopTimer2();
+  deps_.view.StopSamplingTimer();
 }
 
 void MainController::AppDeactivate() {
   if (!activationHandlersInstalled_) return;
   keystrokeHook_.EnableHook(true);
   MarkActivity();
-  deps_.view.StartTimer2();
+  deps_.view.StartSamplingTimer();
 }
 
 void MainController::ShowMainWindow() {
@@ -180,7 +180,7 @@ int MainController::SecondsSinceActivity() const {
 
 const context::TWinDescriptor& MainController::TargetInfo() const { return deps_.target.TargetInfo(); }
 
-void MainController::Timer2Timer() {
+void MainController::SamplingTimerTick() {
   const platform::WindowHandle foreground = deps_.windows.ForegroundWindow();
   if (foreground != deps_.target.TargetInfo().Wnd && keystrokes_.collecting) CancelKeystroke();
   if (foreground == platform::kNoWindow) return;
@@ -196,16 +196,16 @@ void MainController::Timer2Timer() {
   if (limit > 0 && seconds > limit && seconds < limit + 2 && !keystrokes_.collecting) {
     // Stopped around the command, so that its message processing cannot
     // start another tick inside it.
-    deps_.view.StopTimer2();
+    deps_.view.StopSamplingTimer();
     aCollapseTree();
-    deps_.view.StartTimer2();
+    deps_.view.StartSamplingTimer();
   }
 }
 
 void MainController::TrayIconMouseDown(MouseButton button) {
   Trace(button == MouseButton::Left ? "Tray: left button"
                                     : (button == MouseButton::Right ? "Tray: right button" : "Tray: middle button"));
-  deps_.view.StopTimer2();
+  deps_.view.StopSamplingTimer();
   if (button == MouseButton::Left) {
     ShowMainWindow();
   } else if (button == MouseButton::Right) {

@@ -39,7 +39,7 @@ inline constexpr int kMinimumHeight = 310;
 inline constexpr int kClosedPaneLimit = 30;
 // PropHeight written for a pane lower than kClosedPaneLimit.
 inline constexpr int kClosedPaneStored = 28;
-inline constexpr int kTimer2IntervalMs = 200;
+inline constexpr int kSamplingIntervalMs = 200;
 
 // The typed keystroke being collected (filled by the keystroke tracking).
 struct KeystrokeState {
@@ -96,7 +96,7 @@ class MainController {
   void AppDeactivate();
   // Show, then bring to the foreground; centred the first time in a run.
   void ShowMainWindow();
-  void Timer2Timer();
+  void SamplingTimerTick();
   void TrayIconMouseDown(MouseButton button);
   void Show1Click();
   void FormClose();

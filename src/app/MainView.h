@@ -55,9 +55,9 @@ class MainView {
   // Ends the program: the windows are destroyed (MainController::FormDestroy runs).
   virtual void EndApplication() = 0;
 
-  // ---- Timer2, the 200 ms sampling timer -----------------------------------
-  virtual void StartTimer2() = 0;
-  virtual void StopTimer2() = 0;
+  // ---- The 200 ms sampling timer -------------------------------------------
+  virtual void StartSamplingTimer() = 0;
+  virtual void StopSamplingTimer() = 0;
 
   // ---- Debug window -----------------------------------------------------------
   virtual void ShowSeconds(int seconds) = 0;

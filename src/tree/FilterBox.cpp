@@ -41,7 +41,7 @@ NodeHandle FilterBox::NodeInQuestion() const {
   return focused != kNoNode ? focused : tree_.FirstChild(kNoNode);
 }
 
-void FilterBox::Edit1Change() {
+void FilterBox::TextChanged() {
   const std::string text = view_.FilterText();
   const NodeHandle focused = tree_.Focused();
   const TNodeData* data = tree_.Data(focused);
@@ -57,7 +57,7 @@ void FilterBox::Edit1Change() {
   sync_.PositionNearest(key);
 }
 
-void FilterBox::Edit1KeyDown(int& key, ShiftState shift) {
+void FilterBox::KeyDown(int& key, ShiftState shift) {
   if (!view_.FilterHasInputFocus()) {
     // Typed in the tree: the box takes over; the tree keeps its own
     // navigation keys, every other key goes to the box.
@@ -110,7 +110,7 @@ void FilterBox::MoveFocusAndShowName(NodeHandle node, NodeHandle target) {
   if (const TNodeData* data = tree_.Data(shown)) view_.SetFilterTextSelected(data->Subject);
 }
 
-void FilterBox::Edit1KeyPress(char& ch) {
+void FilterBox::KeyPress(char& ch) {
   if (ch == kEnterChar) ch = 0;
 }
 

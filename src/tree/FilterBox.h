@@ -1,5 +1,5 @@
 #pragma once
-// The filter box below the record tree (Edit1): typing moves the tree's
+// The filter box below the record tree: typing moves the tree's
 // focus to the nearest record of the focused node's level, and the keyboard
 // drives the tree from the box. Keys typed while the tree has the input
 // focus are handed on to the box. Nothing here knows the window system: the
@@ -36,7 +36,7 @@ class FilterView {
  public:
   virtual ~FilterView() = default;
   virtual std::string FilterText() const = 0;
-  // Replaces the text and selects all of it. Runs Edit1Change, as any
+  // Replaces the text and selects all of it. Runs TextChanged, as any
   // change of the box's text does.
   virtual void SetFilterTextSelected(const std::string& text) = 0;
   virtual bool FilterHasInputFocus() const = 0;
@@ -68,12 +68,12 @@ class FilterBox {
   FilterBox(TreeModel& tree, SelectionSync& sync, FilterView& view, FilterActions& actions);
 
   // The box's text changed: search the focused node's level for it.
-  void Edit1Change();
+  void TextChanged();
   // A key went down in the box or in the tree. Sets `key` to 0 when it is
   // swallowed (the control that got it must not act on it).
-  void Edit1KeyDown(int& key, ShiftState shift);
+  void KeyDown(int& key, ShiftState shift);
   // A character is about to be inserted into the box; Enter becomes 0.
-  void Edit1KeyPress(char& ch);
+  void KeyPress(char& ch);
   // A double click on the tree. Returns true when it opened or closed a
   // folder, so that the tree control must not toggle it a second time.
   bool TreeDblClick();

@@ -21,8 +21,8 @@ class TreeModel;
 class SyncView {
  public:
   virtual ~SyncView() = default;
-  virtual void SetInfoText(const std::string& text) = 0;  // eInfo
-  virtual void SetPreview(const std::string& text) = 0;   // Memo1
+  virtual void SetInfoText(const std::string& text) = 0;  // the info line
+  virtual void SetPreview(const std::string& text) = 0;   // the preview
   virtual bool TreeHasInputFocus() const = 0;
   virtual bool FilterHasInputFocus() const = 0;
   virtual bool WindowShowing() const = 0;
@@ -32,7 +32,7 @@ class SyncView {
   virtual void RepaintTree() = 0;
 };
 
-// The eInfo text: kind word, "[ShortCut]", " [KeyDisplay]", each when present.
+// The info line: kind word, "[ShortCut]", " [KeyDisplay]", each when present.
 std::string InfoText(int type, const std::string* shortcut, const std::string* keyDisplay);
 
 class SelectionSync {

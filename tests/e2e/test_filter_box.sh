@@ -34,7 +34,7 @@ focused_item() {
   probe tree-items "$MAIN_CLASS" |
     awk '$1 == "item" && $5 == "selected" { s = $4; sub(/^item [0-9]+ -?[0-9]+ [a-z]+ selected /, ""); print $0 " " s; exit }'
 }
-# The text of the N-th edit control of the window (1 eInfo, 2 Memo1, 3 Edit1),
+# The text of the N-th edit control of the window (1 the info line, 2 the preview, 3 the filter box),
 # a backslash written as two as the probe escapes it.
 edit_text() {
   probe controls "$MAIN_CLASS" | awk -F'\t' -v n="$1" 'tolower($2) == "edit" && ++i == n { print $5; exit }'

@@ -30,7 +30,7 @@ class FakeMainView : public app::MainView {
   bool trayShown = false;
   int trayImage = 0;
   bool showing = false;
-  bool timer2Running = false;
+  bool samplingTimerRunning = false;
   bool ended = false;
   int centred = 0;
   std::vector<int> secondsShown;
@@ -95,13 +95,13 @@ class FakeMainView : public app::MainView {
     ended = true;
     Log("EndApplication");
   }
-  void StartTimer2() override {
-    timer2Running = true;
-    Log("StartTimer2");
+  void StartSamplingTimer() override {
+    samplingTimerRunning = true;
+    Log("StartSamplingTimer");
   }
-  void StopTimer2() override {
-    timer2Running = false;
-    Log("StopTimer2");
+  void StopSamplingTimer() override {
+    samplingTimerRunning = false;
+    Log("StopSamplingTimer");
   }
   void ShowSeconds(int seconds) override { secondsShown.push_back(seconds); }
 

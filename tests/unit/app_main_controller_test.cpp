@@ -169,7 +169,7 @@ class InactivityTest : public MainControllerTest {
   bool TickAt(std::int64_t ms) {
     clock.now = deactivatedAt + ms;
     const int before = seams.collapses;
-    controller->Timer2Timer();
+    controller->SamplingTimerTick();
     return seams.collapses > before;
   }
   void Start(const std::string& basic) {
@@ -189,12 +189,12 @@ TEST_F(InactivityTest, CollapsesDuringTheSecondAfterTheLimitOnly) {
   EXPECT_FALSE(TickAt(60'999));
   events.clear();
   EXPECT_TRUE(TickAt(61'000));
-  EXPECT_THAT(events, ElementsAre("StopTimer2", "Tree.Collapse", "StartTimer2"));
+  EXPECT_THAT(events, ElementsAre("StopSamplingTimer", "Tree.Collapse", "StartSamplingTimer"));
   EXPECT_TRUE(TickAt(61'999));
   EXPECT_FALSE(TickAt(62'000));
   EXPECT_FALSE(TickAt(122'000));
   EXPECT_EQ(view.secondsShown.back(), 122);
-  EXPECT_TRUE(view.timer2Running);
+  EXPECT_TRUE(view.samplingTimerRunning);
 }
 
 TEST_F(InactivityTest, NoCollapseWhileCollectingOrWhenSwitchedOff) {
@@ -220,41 +220,41 @@ TEST_F(InactivityTest, NoCollapseWhileCollectingOrWhenSwitchedOff) {
 
 TEST_F(MainControllerTest, TickIdentifiesTheTargetAndKeepsItOnOurOwnWindow) {
   auto& main = Created();
-  main.Timer2Timer();
+  main.SamplingTimerTick();
   EXPECT_EQ(main.TargetInfo().Wnd, kEditor);
   EXPECT_EQ(main.TargetInfo().WinTitle, "notes.txt - Notepad");
   ASSERT_EQ(trace.lines.size(), 1u);
   EXPECT_EQ(trace.lines[0], TargetTraceLine(main.TargetInfo()));
   EXPECT_THAT(trace.lines[0], HasSubstr("| notes.txt - Notepad"));
 
-  main.Timer2Timer();  // unchanged: no new line
+  main.SamplingTimerTick();  // unchanged: no new line
   windows.foreground = kOwnWindow;
-  main.Timer2Timer();
+  main.SamplingTimerTick();
   EXPECT_EQ(main.TargetInfo().Wnd, kEditor);
   EXPECT_EQ(trace.lines.size(), 1u);
   // Nor the notification area, where the user clicked our tray icon.
   windows.foreground = kTray;
-  main.Timer2Timer();
+  main.SamplingTimerTick();
   EXPECT_EQ(main.TargetInfo().Wnd, kEditor);
   EXPECT_EQ(trace.lines.size(), 1u);
 
   windows.foreground = kBrowser;
-  main.Timer2Timer();
+  main.SamplingTimerTick();
   EXPECT_EQ(main.TargetInfo().Wnd, kBrowser);
   EXPECT_EQ(trace.lines.size(), 2u);
 }
 
 TEST_F(MainControllerTest, ForegroundChangeCancelsAKeystrokeBeingTyped) {
   auto& main = Created();
-  main.Timer2Timer();  // target: the editor
+  main.SamplingTimerTick();  // target: the editor
   main.Keystrokes() = {.collecting = true, .buffer = "sig"};
   view.trayImage = 1;
 
-  main.Timer2Timer();  // still the editor
+  main.SamplingTimerTick();  // still the editor
   EXPECT_TRUE(main.Keystrokes().collecting);
 
   windows.foreground = kBrowser;
-  main.Timer2Timer();
+  main.SamplingTimerTick();
   EXPECT_FALSE(main.Keystrokes().collecting);
   EXPECT_THAT(main.Keystrokes().buffer, IsEmpty());
   EXPECT_EQ(view.trayImage, 0);
@@ -263,7 +263,7 @@ TEST_F(MainControllerTest, ForegroundChangeCancelsAKeystrokeBeingTyped) {
   main.Keystrokes() = {.collecting = true, .buffer = "x"};
   windows.foreground = platform::kNoWindow;
   view.secondsShown.clear();
-  main.Timer2Timer();
+  main.SamplingTimerTick();
   EXPECT_FALSE(main.Keystrokes().collecting);
   EXPECT_THAT(view.secondsShown, IsEmpty());
   EXPECT_EQ(main.TargetInfo().Wnd, kBrowser);
@@ -271,17 +271,17 @@ TEST_F(MainControllerTest, ForegroundChangeCancelsAKeystrokeBeingTyped) {
 
 TEST_F(MainControllerTest, ShowHideAndActivationSwitchTheTimerAndTheHook) {
   auto& main = Created();
-  view.timer2Running = true;
+  view.samplingTimerRunning = true;
   seams.hookOn = true;
 
   main.ShowMainWindow();
-  EXPECT_THAT(events, ElementsAre("CenterOnScreen", "ShowInFront", "Hook.Enable off", "StopTimer2", "FocusFilterBox",
-                                  "Tree.FillContext"));
+  EXPECT_THAT(events, ElementsAre("CenterOnScreen", "ShowInFront", "Hook.Enable off", "StopSamplingTimer",
+                                  "FocusFilterBox", "Tree.FillContext"));
   EXPECT_TRUE(view.showing);
 
   main.AppDeactivate();  // another program in front; our window stays shown
   EXPECT_TRUE(seams.hookOn);
-  EXPECT_TRUE(view.timer2Running);
+  EXPECT_TRUE(view.samplingTimerRunning);
   EXPECT_TRUE(view.showing);
   EXPECT_EQ(main.LastActivityTime(), clock.now);
 
@@ -289,7 +289,7 @@ TEST_F(MainControllerTest, ShowHideAndActivationSwitchTheTimerAndTheHook) {
   view.trayImage = 1;
   main.AppActivate();
   EXPECT_FALSE(seams.hookOn);
-  EXPECT_FALSE(view.timer2Running);
+  EXPECT_FALSE(view.samplingTimerRunning);
   EXPECT_FALSE(main.Keystrokes().collecting);
   EXPECT_THAT(main.Keystrokes().buffer, IsEmpty());
   EXPECT_EQ(view.trayImage, 0);
@@ -297,7 +297,7 @@ TEST_F(MainControllerTest, ShowHideAndActivationSwitchTheTimerAndTheHook) {
   main.aHide();
   EXPECT_FALSE(view.showing);
   EXPECT_TRUE(seams.hookOn);
-  EXPECT_TRUE(view.timer2Running);
+  EXPECT_TRUE(view.samplingTimerRunning);
 
   // Later shows keep the place the window was left at.
   main.Show1Click();
@@ -307,10 +307,10 @@ TEST_F(MainControllerTest, ShowHideAndActivationSwitchTheTimerAndTheHook) {
 
 TEST_F(MainControllerTest, TrayButtonsStopTheTimerLeftShowsRightOpensTheMenu) {
   auto& main = Created();
-  view.timer2Running = true;
+  view.samplingTimerRunning = true;
 
   main.TrayIconMouseDown(MouseButton::Right);
-  EXPECT_THAT(events, ElementsAre("StopTimer2", "ShowTrayMenu"));
+  EXPECT_THAT(events, ElementsAre("StopSamplingTimer", "ShowTrayMenu"));
   EXPECT_FALSE(view.showing);
 
   main.TrayIconMouseDown(MouseButton::Left);

@@ -77,7 +77,7 @@ class MainPasteTest : public MainControllerFixture {
   MainController& Ready(const std::function<void(store::DataTable&)>& add) {
     MainController& main = Created();
     add(main.Library().records);
-    main.Timer2Timer();  // samples the editor in the foreground
+    main.SamplingTimerTick();  // samples the editor in the foreground
     paste.SetOwner(kOwnWindow);
     g_hotkeys = &main.HotkeysReady();
     clipboard.Put(clip::kText, Z("user text"));

@@ -157,11 +157,11 @@ TEST_F(MainTreeTest, InactivityCollapsesTheTreeToTheTopLevelAncestor) {
 
   controller->AppDeactivate();
   clock.AdvanceMs(60'900);
-  controller->Timer2Timer();
+  controller->SamplingTimerTick();
   EXPECT_TRUE(model.Expanded(letters));
 
   clock.AdvanceMs(200);
-  controller->Timer2Timer();
+  controller->SamplingTimerTick();
   EXPECT_FALSE(model.Expanded(letters));
   EXPECT_EQ(model.Focused(), letters);
   EXPECT_EQ(controller->Library().records.AsString("FullName"), "\\Letters");

@@ -56,7 +56,7 @@ class FilterBoxTest : public ::testing::Test {
     sync.AlignAtStart();
     view.showing = true;
     view.filterFocus = true;
-    view.onFilterText = [this](const std::string&) { box.Edit1Change(); };
+    view.onFilterText = [this](const std::string&) { box.TextChanged(); };
     view.currentRow = [this] { return Current(); };
   }
 
@@ -75,9 +75,9 @@ class FilterBoxTest : public ::testing::Test {
     tree.SetFocused(Node(fullName));
     view.filterText.clear();
   }
-  // The key after Edit1KeyDown: 0 when swallowed.
+  // The key after KeyDown: 0 when swallowed.
   int Press(int key, ShiftState shift = kNoShift) {
-    box.Edit1KeyDown(key, shift);
+    box.KeyDown(key, shift);
     return key;
   }
   // A context item mirroring the record `fullName`, shown as `subject`.
@@ -143,7 +143,7 @@ TEST_F(FilterBoxTest, SearchesTheFocusedNodesLevelAndMayLandInsideAFolderOfIt) {
 
 TEST_F(FilterBoxTest, AnEmptyBoxSearchesFromTheStartOfTheLevel) {
   Focus("\\Mail\\Zeta");
-  box.Edit1Change();
+  box.TextChanged();
   EXPECT_EQ(FocusedName(), "\\Mail\\Deep");
 }
 
@@ -300,11 +300,11 @@ TEST_F(FilterBoxTest, EnterPastesARecordTogglesAFolderAndIgnoresAnEmptyFolder) {
 
 TEST_F(FilterBoxTest, EnterNeverReachesTheBoxAsACharacter) {
   char enter = '\r';
-  box.Edit1KeyPress(enter);
+  box.KeyPress(enter);
   EXPECT_EQ(enter, 0);
   for (char c : {'a', '\n', '\t', ' ', '\\'}) {
     char kept = c;
-    box.Edit1KeyPress(kept);
+    box.KeyPress(kept);
     EXPECT_EQ(kept, c);
   }
 }
@@ -327,7 +327,7 @@ TEST_F(FilterBoxTest, ALetterTypedInTheTreeEndsUpInTheBoxAndSearches) {
   // character when the key was not swallowed.
   view.onRedeliver = [this](int key) {
     ASSERT_TRUE(view.filterFocus);
-    box.Edit1KeyDown(key, kNoShift);
+    box.KeyDown(key, kNoShift);
     if (key != 0 && std::isalpha(key)) view.Type(std::string(1, static_cast<char>(key)));
   };
   Focus("\\Alpha");
@@ -385,10 +385,10 @@ TEST(FilterBoxBare, WithoutFocusTheFirstTopLevelNodeIsInQuestionAndWithoutNodesN
   FilterBox box{tree, sync, view, view};
 
   int key = kKeyEnter;
-  box.Edit1KeyDown(key, kNoShift);
+  box.KeyDown(key, kNoShift);
   EXPECT_EQ(key, kKeyEnter);
   EXPECT_FALSE(box.TreeDblClick());
-  box.Edit1Change();  // an empty table: nothing to position on
+  box.TextChanged();  // an empty table: nothing to position on
   EXPECT_THAT(view.pastes, IsEmpty());
 
   AddText(records, "", "Only", "only text");
@@ -399,9 +399,9 @@ TEST(FilterBoxBare, WithoutFocusTheFirstTopLevelNodeIsInQuestionAndWithoutNodesN
   tree.SetFocused(kNoNode);
   EXPECT_TRUE(box.TreeDblClick());
   EXPECT_THAT(view.pastes, ElementsAre("\\Only"));
-  view.onFilterText = [&](const std::string&) { box.Edit1Change(); };
+  view.onFilterText = [&](const std::string&) { box.TextChanged(); };
   key = kKeyDown;
-  box.Edit1KeyDown(key, kNoShift);
+  box.KeyDown(key, kNoShift);
   EXPECT_EQ(key, 0);
   EXPECT_EQ(tree.Data(tree.Focused())->FullName, "\\Second");
   EXPECT_EQ(view.filterText, "Second");

@@ -20,44 +20,44 @@ tree::ShiftState CurrentShiftState() {
 
 FilterKeys::~FilterKeys() { Unbind(); }
 
-void FilterKeys::Bind(HWND edit1, HWND tree, tree::FilterBox* box) {
+void FilterKeys::Bind(HWND edit, HWND tree, tree::FilterBox* box) {
   Unbind();
-  edit1_ = edit1;
+  edit_ = edit;
   tree_ = tree;
   box_ = box;
-  SetWindowSubclass(edit1_, &EditProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(edit_, &EditProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   SetWindowSubclass(tree_, &TreeProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void FilterKeys::Unbind() {
-  if (edit1_ && IsWindow(edit1_)) RemoveWindowSubclass(edit1_, &EditProc, kSubclassId);
+  if (edit_ && IsWindow(edit_)) RemoveWindowSubclass(edit_, &EditProc, kSubclassId);
   if (tree_ && IsWindow(tree_)) RemoveWindowSubclass(tree_, &TreeProc, kSubclassId);
-  edit1_ = tree_ = nullptr;
+  edit_ = tree_ = nullptr;
   box_ = nullptr;
 }
 
 std::string FilterKeys::FilterText() const {
-  const int length = GetWindowTextLengthA(edit1_);
+  const int length = GetWindowTextLengthA(edit_);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextA(edit1_, text.data(), length + 1)));
+  text.resize(static_cast<std::size_t>(GetWindowTextA(edit_, text.data(), length + 1)));
   return text;
 }
 
 void FilterKeys::SetFilterTextSelected(const std::string& text) {
-  SetWindowTextA(edit1_,
-                 text.c_str());  // EN_CHANGE: the window runs Edit1Change
-  SendMessageA(edit1_, EM_SETSEL, 0, -1);
+  SetWindowTextA(edit_,
+                 text.c_str());  // EN_CHANGE: the window runs TextChanged
+  SendMessageA(edit_, EM_SETSEL, 0, -1);
 }
 
 void FilterKeys::RedeliverKey(int key) {
-  SendMessageA(edit1_, WM_KEYDOWN, static_cast<WPARAM>(key), keyData_);
+  SendMessageA(edit_, WM_KEYDOWN, static_cast<WPARAM>(key), keyData_);
   forwardChar_ = true;
 }
 
 bool FilterKeys::KeyDown(WPARAM wp) {
   if (!box_) return false;
   int key = static_cast<int>(wp);
-  RunGuarded([&] { box_->Edit1KeyDown(key, CurrentShiftState()); });
+  RunGuarded([&] { box_->KeyDown(key, CurrentShiftState()); });
   return key == 0;
 }
 
@@ -70,13 +70,13 @@ LRESULT FilterKeys::OnEdit(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CHAR:
       if (box_) {
         char ch = static_cast<char>(wp);
-        box_->Edit1KeyPress(ch);
+        box_->KeyPress(ch);
         if (ch == 0) return 0;
       }
       break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, &EditProc, kSubclassId);
-      edit1_ = nullptr;
+      edit_ = nullptr;
       break;
   }
   return DefSubclassProc(hwnd, msg, wp, lp);
@@ -97,9 +97,9 @@ LRESULT FilterKeys::OnTree(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_CHAR:
       // The character of a key handed on to the box.
-      if (forwardChar_ && edit1_) {
+      if (forwardChar_ && edit_) {
         forwardChar_ = false;
-        SendMessageA(edit1_, WM_CHAR, wp, lp);
+        SendMessageA(edit_, WM_CHAR, wp, lp);
         return 0;
       }
       break;

@@ -1,7 +1,7 @@
 #pragma once
-// The keys of the filter box (Edit1) and the tree control, routed to the
+// The keys of the filter box and the tree control, routed to the
 // filter logic: both controls are subclassed, so that a key reaches
-// Edit1KeyDown before the control acts on it, and Enter never reaches the
+// FilterBox::KeyDown before the control acts on it, and Enter never reaches the
 // box as a character. A key the tree hands on arrives at the box as its own
 // key-down and character messages.
 #include <windows.h>
@@ -20,14 +20,14 @@ class FilterKeys final : public tree::FilterView {
   FilterKeys& operator=(const FilterKeys&) = delete;
 
   // Subclasses both controls; their keys go to `box` from now on.
-  void Bind(HWND edit1, HWND tree, tree::FilterBox* box);
+  void Bind(HWND edit, HWND tree, tree::FilterBox* box);
   void Unbind();
 
   // ---- tree::FilterView -------------------------------------------------------------------------
   std::string FilterText() const override;
   void SetFilterTextSelected(const std::string& text) override;
-  bool FilterHasInputFocus() const override { return edit1_ && GetFocus() == edit1_; }
-  void FocusFilterBox() override { SetFocus(edit1_); }
+  bool FilterHasInputFocus() const override { return edit_ && GetFocus() == edit_; }
+  void FocusFilterBox() override { SetFocus(edit_); }
   void RedeliverKey(int key) override;
 
  private:
@@ -35,10 +35,10 @@ class FilterKeys final : public tree::FilterView {
   static LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
   LRESULT OnEdit(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT OnTree(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  // Runs Edit1KeyDown guarded; true when the key was swallowed.
+  // Runs FilterBox::KeyDown guarded; true when the key was swallowed.
   bool KeyDown(WPARAM wp);
 
-  HWND edit1_ = nullptr;
+  HWND edit_ = nullptr;
   HWND tree_ = nullptr;
   tree::FilterBox* box_ = nullptr;
   LPARAM keyData_ = 0;        // of the key-down being handled

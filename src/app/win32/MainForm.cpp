@@ -18,7 +18,7 @@
 namespace tembric::app::win32 {
 namespace {
 
-constexpr UINT_PTR kTimer2 = 2;
+constexpr UINT_PTR kSamplingTimer = 2;
 // Opens the tray menu once the tray's mouse message has been handled.
 constexpr UINT kOpenTrayMenu = WM_APP + 11;
 
@@ -187,7 +187,7 @@ void MainForm::HideWindow() {
   controller_.FormHide();
 }
 
-void MainForm::FocusFilterBox() { SetFocus(edit1_); }
+void MainForm::FocusFilterBox() { SetFocus(filterEdit_); }
 
 void MainForm::ShowTableViewer() {
   if (tables_) tables_->ShowViewer();
@@ -195,9 +195,9 @@ void MainForm::ShowTableViewer() {
 
 void MainForm::EndApplication() { DestroyWindow(Hwnd()); }
 
-void MainForm::StartTimer2() { SetTimer(Hwnd(), kTimer2, kTimer2IntervalMs, nullptr); }
+void MainForm::StartSamplingTimer() { SetTimer(Hwnd(), kSamplingTimer, kSamplingIntervalMs, nullptr); }
 
-void MainForm::StopTimer2() { KillTimer(Hwnd(), kTimer2); }
+void MainForm::StopSamplingTimer() { KillTimer(Hwnd(), kSamplingTimer); }
 
 void MainForm::ShowSeconds(int seconds) {
   if (tables_) tables_->SetSeconds(seconds);
@@ -205,18 +205,18 @@ void MainForm::ShowSeconds(int seconds) {
 
 // ---- tree::SyncView --------------------------------------------------------------
 
-void MainForm::SetInfoText(const std::string& text) { SetWindowTextA(eInfo_, text.c_str()); }
+void MainForm::SetInfoText(const std::string& text) { SetWindowTextA(infoLine_, text.c_str()); }
 
-void MainForm::SetPreview(const std::string& text) { SetWindowTextA(memo1_, WithCrLf(text).c_str()); }
+void MainForm::SetPreview(const std::string& text) { SetWindowTextA(preview_, WithCrLf(text).c_str()); }
 
 bool MainForm::TreeHasInputFocus() const { return GetFocus() == treeView_.Hwnd(); }
 
-bool MainForm::FilterHasInputFocus() const { return GetFocus() == edit1_; }
+bool MainForm::FilterHasInputFocus() const { return GetFocus() == filterEdit_; }
 
 void MainForm::SetFilterText(const std::string& text) {
-  SetWindowTextA(edit1_, text.c_str());
+  SetWindowTextA(filterEdit_, text.c_str());
   const auto end = static_cast<WPARAM>(text.size());
-  SendMessageA(edit1_, EM_SETSEL, end, static_cast<LPARAM>(end));
+  SendMessageA(filterEdit_, EM_SETSEL, end, static_cast<LPARAM>(end));
 }
 
 void MainForm::RepaintTree() { InvalidateRect(treeView_.Hwnd(), nullptr, FALSE); }
@@ -290,7 +290,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       treeView_.Attach();
       return 0;
     case WM_DESTROY:
-      StopTimer2();
+      StopSamplingTimer();
       treeView_.Detach();
       filterKeys_.Unbind();
       controller_.FormDestroy();
@@ -316,11 +316,11 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {kMinimumWidth, kMinimumHeight};
       return 0;
     case WM_SETFOCUS:
-      SetFocus(edit1_);
+      SetFocus(filterEdit_);
       return 0;
     case WM_TIMER:
-      if (wp == kTimer2) {
-        RunGuarded([this] { controller_.Timer2Timer(); });
+      if (wp == kSamplingTimer) {
+        RunGuarded([this] { controller_.SamplingTimerTick(); });
         return 0;
       }
       break;
@@ -334,8 +334,8 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       });
       return 0;
     case WM_COMMAND:
-      if (lp != 0 && reinterpret_cast<HWND>(lp) == edit1_ && HIWORD(wp) == EN_CHANGE) {
-        RunGuarded([this] { filter_.Box().Edit1Change(); });
+      if (lp != 0 && reinterpret_cast<HWND>(lp) == filterEdit_ && HIWORD(wp) == EN_CHANGE) {
+        RunGuarded([this] { filter_.Box().TextChanged(); });
         return 0;
       }
       if (lp == 0 || reinterpret_cast<HWND>(lp) == toolBar_) {
@@ -364,9 +364,9 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT: {
       const auto control = reinterpret_cast<HWND>(lp);
-      if (control == eInfo_ || control == memo1_) {
+      if (control == infoLine_ || control == preview_) {
         const auto dc = reinterpret_cast<HDC>(wp);
-        SetTextColor(dc, control == eInfo_ ? RGB(0, 0, 128) : GetSysColor(COLOR_WINDOWTEXT));
+        SetTextColor(dc, control == infoLine_ ? RGB(0, 0, 128) : GetSysColor(COLOR_WINDOWTEXT));
         SetBkColor(dc, GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
       }

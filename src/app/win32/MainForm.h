@@ -84,8 +84,8 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   void FocusFilterBox() override;
   void ShowTableViewer() override;
   void EndApplication() override;
-  void StartTimer2() override;
-  void StopTimer2() override;
+  void StartSamplingTimer() override;
+  void StopSamplingTimer() override;
   void ShowSeconds(int seconds) override;
 
   // ---- tree::SyncView -----------------------------------------------------------
@@ -136,9 +136,9 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
 
   HWND toolBar_ = nullptr;
   platform::win32::OwnedImageList toolImages_;
-  HWND eInfo_ = nullptr;
-  HWND memo1_ = nullptr;
-  HWND edit1_ = nullptr;
+  HWND infoLine_ = nullptr;
+  HWND preview_ = nullptr;
+  HWND filterEdit_ = nullptr;
   // Taken off the window when it is destroyed, so that it is destroyed here
   // whether it is shown or not.
   platform::win32::OwnedMenu menuBar_;

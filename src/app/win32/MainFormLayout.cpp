@@ -15,8 +15,8 @@ namespace {
 constexpr int kToolBarId = 1001;
 constexpr int kTreeId = 1002;
 constexpr int kInfoId = 1003;
-constexpr int kMemoId = 1004;
-constexpr int kEdit1Id = 1005;
+constexpr int kPreviewId = 1004;
+constexpr int kFilterId = 1005;
 constexpr int kSpacerId = 1099;
 constexpr int kSpacerIndex = 5;  // the separator before "Shut down"
 constexpr int kFilterMargin = 6;
@@ -55,10 +55,11 @@ void MainForm::CreateControls() {
   CreateToolBar();
   treeView_.Create(Hwnd(), kTreeId);
   splitter_.CreateIn(Hwnd(), [this](int top) { DragSplitter(top); });
-  eInfo_ = CreateEdit({.parent = Hwnd(), .id = kInfoId, .readOnly = true});
-  memo1_ = CreateEdit({.parent = Hwnd(), .id = kMemoId, .readOnly = true, .multiLine = true, .verticalScroll = true});
-  edit1_ = CreateEdit({.parent = Hwnd(), .id = kEdit1Id});
-  filterKeys_.Bind(edit1_, treeView_.Hwnd(), &filter_.Box());
+  infoLine_ = CreateEdit({.parent = Hwnd(), .id = kInfoId, .readOnly = true});
+  preview_ =
+      CreateEdit({.parent = Hwnd(), .id = kPreviewId, .readOnly = true, .multiLine = true, .verticalScroll = true});
+  filterEdit_ = CreateEdit({.parent = Hwnd(), .id = kFilterId});
+  filterKeys_.Bind(filterEdit_, treeView_.Hwnd(), &filter_.Box());
   tray_.Bind(Hwnd(), "Tembric");
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 }
@@ -142,7 +143,7 @@ void MainForm::PlaceToolBarSpacer(int clientWidth) {
 }
 
 void MainForm::Layout() {
-  if (!edit1_) return;
+  if (!filterEdit_) return;
   RECT client{};
   GetClientRect(Hwnd(), &client);
   const int width = client.right;
@@ -158,7 +159,7 @@ void MainForm::Layout() {
   }
 
   const int stripTop = BottomStripTop();
-  Place(edit1_, kFilterMargin, stripTop + (kBottomStripHeight - kFilterHeight) / 2, width - 2 * kFilterMargin,
+  Place(filterEdit_, kFilterMargin, stripTop + (kBottomStripHeight - kFilterHeight) / 2, width - 2 * kFilterMargin,
         kFilterHeight);
 
   const int paneTop = stripTop - paneHeight_;
@@ -166,12 +167,12 @@ void MainForm::Layout() {
   Place(treeView_.Hwnd(), 0, top, width, splitterTop - top);
   Place(splitter_.Hwnd(), 0, splitterTop, width, Splitter::kThickness);
   const bool paneShown = paneHeight_ > 0;
-  ShowWindow(eInfo_, paneShown ? SW_SHOWNA : SW_HIDE);
-  ShowWindow(memo1_, paneShown ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(infoLine_, paneShown ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(preview_, paneShown ? SW_SHOWNA : SW_HIDE);
   if (paneShown) {
     const int infoHeight = std::min(kInfoHeight, paneHeight_);
-    Place(eInfo_, 0, paneTop, width, infoHeight);
-    Place(memo1_, 0, paneTop + infoHeight, width, paneHeight_ - infoHeight);
+    Place(infoLine_, 0, paneTop, width, infoHeight);
+    Place(preview_, 0, paneTop + infoHeight, width, paneHeight_ - infoHeight);
   }
 }
 

@@ -91,7 +91,7 @@ void Win32StartupHost::CreateTableViewer() {
 
 void Win32StartupHost::HideMainWindow() { main_->Hide(); }
 
-void Win32StartupHost::StartMainTimer() { main_->StartTimer2(); }
+void Win32StartupHost::StartMainTimer() { main_->StartSamplingTimer(); }
 
 void Win32StartupHost::RunMessageLoop() {
   if (main_) main_->StartupComplete();
