@@ -46,7 +46,6 @@ MainController::MainController(MainControllerDeps deps)
       clipboardChain_(OrInert<ClipboardChainSeam>(deps_.seams.clipboardChain, inertClipboard_)),
       blobFile_(OrInert<BlobFileSeam>(deps_.seams.blobFile, inertBlob_)),
       tree_(OrInert<RecordTreeSeam>(deps_.seams.recordTree, inertTree_)),
-      paste_(OrInert<PasteSeam>(deps_.seams.paste, inertPaste_)),
       newRecord_(OrInert<NewRecordSeam>(deps_.seams.newRecord, inertNewRecord_)),
       settings_(deps_.files, deps_.settingsPath),
       lifecycle_(deps_.files, deps_.folder, deps_.notices) {}
@@ -248,11 +247,5 @@ void MainController::aTableShow() { deps_.view.ShowTableViewer(); }
 void MainController::aCollapseTree() { tree_.CollapseTree(); }
 
 void MainController::aNewRecord() { newRecord_.NewRecord(); }
-
-void MainController::PasteCurrent() {
-  store::DataTable& records = Library().records;
-  const bool hasRow = records.State() != store::TableState::Inactive && !records.IsEmpty();
-  paste_.PasteInWindowMode(hasRow ? records.AsString("FullName") : std::string());
-}
 
 }  // namespace tembric::app

@@ -15,6 +15,7 @@
 #include "app/MainView.h"
 #include "app/SettingsFile.h"
 #include "context/WinDescriptor.h"
+#include "plugins/HotkeyGate.h"
 
 namespace tembric::platform {
 class FileSystem;
@@ -70,7 +71,7 @@ struct MainControllerDeps {
   MainSeams seams;  // absent members are inert
 };
 
-class MainController {
+class MainController final : public MainWindowHiding {
  public:
   explicit MainController(MainControllerDeps deps);
   ~MainController();
@@ -109,8 +110,8 @@ class MainController {
   void aTableShow();
   void aCollapseTree();
   void aNewRecord();
-  // The paste action in window mode on the current record.
-  void PasteCurrent();
+  // MainWindowHiding: aHide.
+  void HideMainWindow() override { aHide(); }
 
   // ---- State ------------------------------------------------------------------------
   SettingsFile& Settings() { return settings_; }
@@ -119,8 +120,8 @@ class MainController {
   KeystrokeState& Keystrokes() { return keystrokes_; }
   // The executable's folder, where the tables and the blob file are.
   const std::string& Folder() const { return deps_.folder; }
-  // False while a plugin computes a paste; global hotkeys are ignored then.
-  bool& HotkeysReady() { return hotkeysReady_; }
+  // Closed while a plugin computes a paste; global hotkeys are ignored then.
+  plugins::HotkeyGate& Hotkeys() { return hotkeyGate_; }
   const LoadedSettings& Loaded() const { return loaded_; }
   bool ShuttingDown() const { return shuttingDown_; }
   bool ToolBarChecked() const { return toolBarChecked_; }
@@ -154,9 +155,7 @@ class MainController {
   ClipboardChainSeam& clipboardChain_;
   BlobFileSeam& blobFile_;
   RecordTreeSeam& tree_;
-  InertPaste inertPaste_;
   InertNewRecord inertNewRecord_;
-  PasteSeam& paste_;
   NewRecordSeam& newRecord_;
 
   SettingsFile settings_;
@@ -165,7 +164,7 @@ class MainController {
   KeystrokeState keystrokes_;
   std::vector<std::string> usedKeystrokes_, usedNames_, usedHotKeys_;
   std::int64_t lastActivityMs_ = 0;
-  bool hotkeysReady_ = true;
+  plugins::HotkeyGate hotkeyGate_;
   bool shuttingDown_ = false;
   bool toolBarChecked_ = true;
   bool mainMenuChecked_ = true;

@@ -1,17 +1,19 @@
 #pragma once
-// The main window's filter box with its commands: Insert runs "New", Enter
-// and a double click on a record run the paste action, both through the
-// main window's controller.
+// The main window's filter box with its commands: Insert runs "New" through
+// the main window's controller; Enter and a double click on a record paste
+// the current record in window mode.
 
 #include "tree/FilterBox.h"
 
 namespace tembric::app {
 
 class MainController;
+class Paster;
 
 class MainFilter final : public tree::FilterActions {
  public:
-  MainFilter(tree::TreeModel& model, tree::SelectionSync& sync, tree::FilterView& view, MainController& controller);
+  MainFilter(tree::TreeModel& model, tree::SelectionSync& sync, tree::FilterView& view, MainController& controller,
+             Paster& paster);
 
   tree::FilterBox& Box() { return box_; }
 
@@ -19,7 +21,9 @@ class MainFilter final : public tree::FilterActions {
   void PasteCurrent() override;
 
  private:
+  tree::TreeModel& model_;
   MainController& controller_;
+  Paster& paster_;
   tree::FilterBox box_;
 };
 

@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/Trace.h"
 #include "tree/BuildTree.h"
 
 namespace tembric::app {
@@ -67,12 +66,12 @@ class RecordTreeSeam {
   virtual void FillContextTree() = 0;
 };
 
-// The paste action in window mode (the main window is hidden first), on the
-// records table's current row, whose FullName is given.
-class PasteSeam {
+// Hides the main window, as its Hide command does; a paste in window mode
+// starts with it.
+class MainWindowHiding {
  public:
-  virtual ~PasteSeam() = default;
-  virtual void PasteInWindowMode(std::string_view fullName) = 0;
+  virtual ~MainWindowHiding() = default;
+  virtual void HideMainWindow() = 0;
 };
 
 // "New": the record dialog for a new record.
@@ -116,12 +115,6 @@ class InertRecordTree final : public RecordTreeSeam {
   void FillContextTree() override {}
 };
 
-// Pastes nothing; names the record in the debug log.
-class InertPaste final : public PasteSeam {
- public:
-  void PasteInWindowMode(std::string_view fullName) override { Trace("Paste: " + std::string(fullName)); }
-};
-
 class InertNewRecord final : public NewRecordSeam {
  public:
   void NewRecord() override {}
@@ -134,7 +127,6 @@ struct MainSeams {
   ClipboardChainSeam* clipboardChain = nullptr;
   BlobFileSeam* blobFile = nullptr;
   RecordTreeSeam* recordTree = nullptr;
-  PasteSeam* paste = nullptr;
   NewRecordSeam* newRecord = nullptr;
 };
 

@@ -166,7 +166,7 @@ int PasteAction::PlaceContent(const PasteRecord& record) {
       return 1;
     case record_type::kPlugin:
       try {
-        return plugins::GetPluginResult(s_.libraries, record.pluginLibrary, record.pluginIndex, hotkeysReady_) ? 1 : 0;
+        return plugins::GetPluginResult(s_.libraries, record.pluginLibrary, record.pluginIndex, s_.hotkeys) ? 1 : 0;
       } catch (const plugins::PluginError& e) {
         s_.host.ShowMessage(e.what());
         return 0;
@@ -252,7 +252,6 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
   // foreground. Backspaces that cannot reach it are not sent, and then
   // nothing is pasted: the clipboard is left as it is.
   if (request.fromKeystroke && !TargetInFront(request.targetWindow, s_.input.NowMs(), result)) {
-    hotkeysReady_ = true;
     result.end = PasteEnd::TargetNotInFront;
     return result;
   }
@@ -290,8 +289,8 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
     s_.host.ShowMessage(kErrorInAction);
   }
 
-  // 4-5. Hotkeys back on, focus back to the target.
-  hotkeysReady_ = true;
+  // 4-5. Focus back to the target (the hotkeys are open again: the plugin
+  // call's guard has ended).
   s_.input.EnableWindow(request.targetWindow);
   s_.input.SetForegroundWindow(request.targetWindow);
   const std::int64_t settledAt = s_.input.NowMs() + kForegroundSettleMs;

@@ -11,6 +11,7 @@
 
 #include "platform/Clipboard.h"
 #include "platform/Input.h"
+#include "plugins/HotkeyGate.h"
 #include "store/BlobFile.h"
 
 namespace tembric::platform {
@@ -117,13 +118,14 @@ struct PasteServices {
   const store::BlobFile& blobFile;
   platform::Libraries& libraries;
   ImageDecoder& decoder;
+  plugins::HotkeyGate& hotkeys;  // closed while a plugin computes the content
   PasteHost& host;
   platform::WindowHandle owner = platform::kNoWindow;  // the clipboard owner (the main window)
 };
 
 class PasteAction {
  public:
-  PasteAction(PasteServices services, bool& hotkeysReady) : s_(services), hotkeysReady_(hotkeysReady) {}
+  explicit PasteAction(PasteServices services) : s_(services) {}
 
   PasteResult CopyClose(const PasteRecord& record, const PasteRequest& request);
 
@@ -148,7 +150,6 @@ class PasteAction {
   void SendPress(platform::VirtualKey key, bool release);
 
   PasteServices s_;
-  bool& hotkeysReady_;
 };
 
 // The text of a linked text file as pasted: lines end at CR, LF or CR LF, a

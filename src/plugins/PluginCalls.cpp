@@ -26,18 +26,6 @@ std::string Counted(const TembricCountedString& s) {
   return std::string(reinterpret_cast<const char*>(s.Text + 1), s.Text[0]);
 }
 
-// Sets a flag to false for one scope and to true when the scope ends.
-class Cleared {
- public:
-  explicit Cleared(bool& flag) : flag_(flag) { flag_ = false; }
-  ~Cleared() { flag_ = true; }
-  Cleared(const Cleared&) = delete;
-  Cleared& operator=(const Cleared&) = delete;
-
- private:
-  bool& flag_;
-};
-
 }  // namespace
 
 std::vector<PluginItem> ReadPluginItems(platform::Libraries& libraries, const std::string& path) {
@@ -58,8 +46,8 @@ std::vector<PluginItem> ReadPluginItems(platform::Libraries& libraries, const st
   return items;
 }
 
-bool GetPluginResult(platform::Libraries& libraries, const std::string& path, std::int32_t index, bool& hotkeysReady) {
-  const Cleared blocked(hotkeysReady);  // declared first: released after the unload
+bool GetPluginResult(platform::Libraries& libraries, const std::string& path, std::int32_t index, HotkeyGate& hotkeys) {
+  const HotkeyGate::Busy busy(hotkeys);  // declared first: released after the unload
   const platform::LoadedLibrary library = Load(libraries, path);
   const auto getResult = Find<TembricGetPluginResultProc>(library, "GetPluginResult");
   return getResult(index) == 1;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "plugins/HotkeyGate.h"
+
 namespace tembric::platform {
 class Libraries;
 }
@@ -38,10 +40,9 @@ struct PluginItem {
 std::vector<PluginItem> ReadPluginItems(platform::Libraries& libraries, const std::string& path);
 
 // Has the plugin put item `index` on the clipboard; true when it asks for
-// the paste (a result of 1). `hotkeysReady` is false from before the load
-// until after the unload, and true afterwards on every path. Throws
-// PluginError.
-bool GetPluginResult(platform::Libraries& libraries, const std::string& path, std::int32_t index, bool& hotkeysReady);
+// the paste (a result of 1). `hotkeys` is closed from before the load until
+// after the unload, on every path. Throws PluginError.
+bool GetPluginResult(platform::Libraries& libraries, const std::string& path, std::int32_t index, HotkeyGate& hotkeys);
 
 // Lets the user configure item `index`. Throws PluginError.
 void SetPluginProperties(platform::Libraries& libraries, const std::string& path, std::int32_t index);

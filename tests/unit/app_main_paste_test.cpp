@@ -10,7 +10,7 @@
 
 #include "MainControllerFixture.h"
 #include "app/MainBlobFile.h"
-#include "app/MainPaste.h"
+#include "app/Paster.h"
 #include "fakes/FakeClipboard.h"
 #include "fakes/FakeInput.h"
 #include "fakes/FakeLibraries.h"
@@ -55,11 +55,11 @@ class TinyDecoder final : public paste::ImageDecoder {
   }
 };
 
-bool* g_hotkeys = nullptr;
+plugins::HotkeyGate* g_hotkeys = nullptr;
 bool g_hotkeysDuringCall = true;
 std::int32_t g_index = -1;
 unsigned char TEMBRIC_PLUGIN_CALL PluginResult(std::int32_t index) {
-  g_hotkeysDuringCall = *g_hotkeys;
+  g_hotkeysDuringCall = g_hotkeys->Ready();
   g_index = index;
   return 0;  // declines: no keys
 }
@@ -68,7 +68,6 @@ class MainPasteTest : public MainControllerFixture {
  protected:
   MainSeams Seams() override {
     MainSeams all = seams.All();
-    all.paste = &paste;
     all.blobFile = &blobFile;
     return all;
   }
@@ -78,8 +77,8 @@ class MainPasteTest : public MainControllerFixture {
     MainController& main = Created();
     add(main.Library().records);
     main.SamplingTimerTick();  // samples the editor in the foreground
-    paste.SetOwner(kOwnWindow);
-    g_hotkeys = &main.HotkeysReady();
+    paster.SetOwner(kOwnWindow);
+    g_hotkeys = &main.Hotkeys();
     clipboard.Put(clip::kText, Z("user text"));
     input.InstallHook([this](const platform::KeyEvent& e, bool) {
       if (e.key != platform::vk::kV || e.release) return;
@@ -91,6 +90,8 @@ class MainPasteTest : public MainControllerFixture {
   bool Traced(const std::string& line) const {
     return std::find(trace.lines.begin(), trace.lines.end(), line) != trace.lines.end();
   }
+  // Enter in the filter box or a double click: window mode, with the focused node.
+  void PasteCurrent() { paster.Paste({.mode = PasteMode::Window, .node = model.Data(model.Focused())}); }
 
   fakes::FakeClipboard clipboard;
   fakes::FakeInput input;
@@ -100,16 +101,19 @@ class MainPasteTest : public MainControllerFixture {
   std::vector<Bytes> pasted;
   std::vector<Bytes> pastedBitmaps;
   MainBlobFile blobFile{files, kFolder, notices};
-  MainPaste paste{{
+  Paster paster{{
       .clipboard = clipboard,
       .input = input,
       .files = files,
       .libraries = libraries,
       .decoder = decoder,
-      .controller = Controller(),
-      .tree = model,
+      .records = Controller().Library().records,
+      .settings = Controller().Settings(),
+      .window = Controller(),
+      .hotkeys = Controller().Hotkeys(),
       .target = tracker,
       .notices = notices,
+      .folder = kFolder,
   }};
 };
 
@@ -118,7 +122,7 @@ TEST_F(MainPasteTest, EnterOnATextRecordHidesTheWindowPastesIntoTheTargetAndPuts
   main.ShowMainWindow();
   ASSERT_TRUE(view.showing);
 
-  main.PasteCurrent();
+  PasteCurrent();
 
   EXPECT_TRUE(Traced("Paste: \\Mail\\Sign"));
   EXPECT_TRUE(Traced("CopyClose: Memo: Kind regards"));
@@ -127,18 +131,18 @@ TEST_F(MainPasteTest, EnterOnATextRecordHidesTheWindowPastesIntoTheTargetAndPuts
   EXPECT_THAT(pasted, ElementsAre(Z("Kind regards")));
   EXPECT_EQ(clipboard.Peek(clip::kText), Z("user text"));
   EXPECT_THAT(notices.shown, IsEmpty());
-  EXPECT_TRUE(main.HotkeysReady());
+  EXPECT_TRUE(main.Hotkeys().Ready());
 }
 
 TEST_F(MainPasteTest, RestoreTextIsReadFromTheSettingsAtEveryPaste) {
-  MainController& main = Ready([](store::DataTable& r) { fakes::AddText(r, "", "Welcome", "Hello"); });
+  Ready([](store::DataTable& r) { fakes::AddText(r, "", "Welcome", "Hello"); });
   WriteIni("[Basic]\r\nDBVersion=11\r\nRestoreText=0\r\n");
-  main.PasteCurrent();
+  PasteCurrent();
   EXPECT_EQ(clipboard.Peek(clip::kText), Z("Hello"));
 
   WriteIni("[Basic]\r\nDBVersion=11\r\nRestoreText=1\r\n");
   clipboard.Put(clip::kText, Z("user text"));
-  main.PasteCurrent();
+  PasteCurrent();
   EXPECT_EQ(pasted.back(), Z("Hello"));
   EXPECT_EQ(clipboard.Peek(clip::kText), Z("user text"));
 }
@@ -146,7 +150,7 @@ TEST_F(MainPasteTest, RestoreTextIsReadFromTheSettingsAtEveryPaste) {
 TEST_F(MainPasteTest, AKeystrokeIsErasedWithTwoMoreBackspacesThanItsLetters) {
   MainController& main = Ready([](store::DataTable& r) { fakes::AddText(r, "", "Sig", "Anna"); });
   main.Keystrokes().buffer = "sig";
-  paste.CopyClose(true);
+  paster.Paste({.mode = PasteMode::Keystroke, .keystrokeLength = main.Keystrokes().buffer.size()});
   const auto& sent = input.Sent();
   ASSERT_GE(sent.size(), 10u);
   for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(sent[i].key, platform::vk::kBack) << i;
@@ -164,16 +168,16 @@ TEST_F(MainPasteTest, PluginRecordCallsTheFocusedNodesLibraryAndItemWithHotkeysB
   data.PluginIndex = 3;
   model.SetFocused(model.AddChild(tree::kNoNode, data));
 
-  main.PasteCurrent();
+  PasteCurrent();
   EXPECT_EQ(g_index, 3);
   EXPECT_FALSE(g_hotkeysDuringCall);
-  EXPECT_TRUE(main.HotkeysReady());
+  EXPECT_TRUE(main.Hotkeys().Ready());
   EXPECT_THAT(pasted, IsEmpty());  // the plugin declined
 }
 
 TEST_F(MainPasteTest, NoCurrentRecordPastesNothing) {
-  MainController& main = Ready([](store::DataTable&) {});
-  main.PasteCurrent();
+  Ready([](store::DataTable&) {});
+  PasteCurrent();
   EXPECT_THAT(input.Log(), IsEmpty());
   EXPECT_EQ(clipboard.OpenCalls(), 0);
 }
@@ -186,7 +190,7 @@ TEST_F(MainPasteTest, BlobFileIsCreatedAtStartAndImagesAreReadFromIt) {
   fakes::AddRecord(main.Library().records, "", "Logo", store::RecordType::Image,
                    {{"FilePosition", store::Value(extent.filePosition)}, {"Size", store::Value(extent.size)}});
 
-  main.PasteCurrent();
+  PasteCurrent();
   EXPECT_EQ(decoder.calls, 1);
   ASSERT_EQ(pastedBitmaps.size(), 1u);
   EXPECT_EQ(pastedBitmaps[0], TinyDecoder().DecodeToDib(paste::ImageFormat::Bmp, {}));
@@ -195,11 +199,11 @@ TEST_F(MainPasteTest, BlobFileIsCreatedAtStartAndImagesAreReadFromIt) {
   // The file deleted while running: the image fails with the action's
   // message, and text records still paste.
   disk.Remove(kBlob);
-  main.PasteCurrent();
+  PasteCurrent();
   ASSERT_EQ(notices.shown.size(), 1u);
   EXPECT_EQ(notices.shown[0].text, paste::kErrorInAction);
   fakes::AddText(main.Library().records, "", "Plain", "still works");
-  main.PasteCurrent();
+  PasteCurrent();
   EXPECT_EQ(pasted.back(), Z("still works"));
 }
 

@@ -88,10 +88,10 @@ class FakeHost : public PasteHost {
 
 unsigned char g_pluginAnswer = 1;
 bool g_hotkeysDuringPlugin = true;
-bool* g_hotkeysFlag = nullptr;
+plugins::HotkeyGate* g_hotkeys = nullptr;
 FakeClipboard* g_pluginClipboard = nullptr;
 unsigned char TEMBRIC_PLUGIN_CALL PluginResult(std::int32_t index) {
-  g_hotkeysDuringPlugin = *g_hotkeysFlag;
+  g_hotkeysDuringPlugin = g_hotkeys->Ready();
   g_pluginClipboard->Open(99);
   g_pluginClipboard->Empty();
   g_pluginClipboard->SetData(clip::kText, Z("plugin item " + std::to_string(index)));
@@ -111,7 +111,7 @@ class PasteActionTest : public ::testing::Test {
       if (e.key == vk::kBack && textAtFirstBackspace_.empty()) textAtFirstBackspace_ = *clipboard_.Peek(clip::kText);
     });
     store::CreateBlobFileIfMissing(blob_);
-    g_hotkeysFlag = &hotkeysReady_;
+    g_hotkeys = &hotkeys_;
     g_pluginClipboard = &clipboard_;
     g_pluginAnswer = 1;
   }
@@ -151,11 +151,11 @@ class PasteActionTest : public ::testing::Test {
   fakes::FakeLibraries libraries_;
   FakeDecoder decoder_;
   FakeHost host_;
-  bool hotkeysReady_ = true;
+  plugins::HotkeyGate hotkeys_;
   int busyOpens_ = 0;
   std::optional<Bytes> pastedText_;
   Bytes textAtFirstBackspace_;
-  PasteAction action_{{clipboard_, input_, files_, blob_, libraries_, decoder_, host_, kOwner}, hotkeysReady_};
+  PasteAction action_{{clipboard_, input_, files_, blob_, libraries_, decoder_, hotkeys_, host_, kOwner}};
 };
 
 TEST_F(PasteActionTest, TextRecordIsPastedAndTheUserTextComesBackWithALocaleOnly) {
@@ -181,7 +181,7 @@ TEST_F(PasteActionTest, TextRecordIsPastedAndTheUserTextComesBackWithALocaleOnly
   EXPECT_LT(LogIndex("enable 42"), LogIndex("foreground 42"));
   EXPECT_LT(LogIndex("foreground 42"), LogIndex("key 11/1D down"));
   EXPECT_EQ(log.back(), "sleep 300");
-  EXPECT_TRUE(hotkeysReady_);
+  EXPECT_TRUE(hotkeys_.Ready());
 }
 
 TEST_F(PasteActionTest, RestoreSettingAndEmptyClipboard) {
@@ -341,7 +341,7 @@ TEST_F(PasteActionTest, PluginAnswerDecidesTheKeysAndHotkeysAreBlockedDuringTheC
   host_.restoreText = false;
   EXPECT_EQ(Paste(record).end, PasteEnd::Pasted);
   EXPECT_FALSE(g_hotkeysDuringPlugin);
-  EXPECT_TRUE(hotkeysReady_);
+  EXPECT_TRUE(hotkeys_.Ready());
   EXPECT_EQ(pastedText_, Z("plugin item 4"));
 
   g_pluginAnswer = 0;
@@ -360,7 +360,7 @@ TEST_F(PasteActionTest, MissingPluginShowsItsOwnMessageAndSendsNoKeys) {
   EXPECT_NE(host_.messages[0], kErrorInAction);
   EXPECT_NE(host_.messages[0].find("gone.dll"), std::string::npos);
   EXPECT_TRUE(input_.Sent().empty());
-  EXPECT_TRUE(hotkeysReady_);
+  EXPECT_TRUE(hotkeys_.Ready());
   EXPECT_NE(LogIndex("sleep 300"), -1);
 }
 
@@ -517,7 +517,7 @@ TEST_F(PasteActionTest, KeysReachTheTargetOrNoWindow) {
       EXPECT_TRUE(result.restored);
       EXPECT_EQ(clipboard_.Peek(clip::kText), Z("user text"));
     }
-    EXPECT_TRUE(hotkeysReady_);
+    EXPECT_TRUE(hotkeys_.Ready());
   }
 }
 

@@ -30,7 +30,7 @@ struct PluginScript {
   std::vector<std::int32_t> resultCalls;
   std::vector<std::int32_t> propertiesCalls;
   unsigned char result = 1;
-  bool* hotkeysReady = nullptr;
+  HotkeyGate* hotkeys = nullptr;
   std::vector<bool> hotkeysReadyDuringCall;
   bool throwInCall = false;
 };
@@ -65,7 +65,7 @@ void TEMBRIC_PLUGIN_CALL GetInfo(TembricPluginInfo* info, std::int32_t index) {
 
 unsigned char TEMBRIC_PLUGIN_CALL GetResult(std::int32_t index) {
   script.resultCalls.push_back(index);
-  if (script.hotkeysReady) script.hotkeysReadyDuringCall.push_back(*script.hotkeysReady);
+  if (script.hotkeys) script.hotkeysReadyDuringCall.push_back(script.hotkeys->Ready());
   if (script.throwInCall) throw std::runtime_error("plugin failed");
   return script.result;
 }
@@ -128,18 +128,18 @@ TEST_F(PluginCallsTest, DiscoveryHoldsTheReportedCountToZeroUpToTheDocumentedMax
 }
 
 TEST_F(PluginCallsTest, PasteAsksForCtrlVOnlyOnAResultOfOneWithHotkeysBlockedMeanwhile) {
-  bool hotkeysReady = true;
-  script.hotkeysReady = &hotkeysReady;
+  HotkeyGate hotkeys;
+  script.hotkeys = &hotkeys;
   script.result = 1;
-  EXPECT_TRUE(GetPluginResult(libraries_, kPath, 4, hotkeysReady));
+  EXPECT_TRUE(GetPluginResult(libraries_, kPath, 4, hotkeys));
   script.result = 0;
-  EXPECT_FALSE(GetPluginResult(libraries_, kPath, 5, hotkeysReady));
+  EXPECT_FALSE(GetPluginResult(libraries_, kPath, 5, hotkeys));
   script.result = 2;
-  EXPECT_FALSE(GetPluginResult(libraries_, kPath, 6, hotkeysReady));
+  EXPECT_FALSE(GetPluginResult(libraries_, kPath, 6, hotkeys));
 
   EXPECT_THAT(script.resultCalls, ElementsAre(4, 5, 6));
   EXPECT_THAT(script.hotkeysReadyDuringCall, ElementsAre(false, false, false));
-  EXPECT_TRUE(hotkeysReady);
+  EXPECT_TRUE(hotkeys.Ready());
   EXPECT_EQ(libraries_.LoadedNow(), 0);
   EXPECT_EQ(libraries_.Log().back(), "unload " + kPath);
 }
@@ -153,21 +153,21 @@ TEST_F(PluginCallsTest, PropertiesCallTheItemsDialogAndUnload) {
 TEST_F(PluginCallsTest, AMissingLibraryEndsEverySequenceWithTheLoadMessage) {
   const std::string missing = "C:\\Tembric\\Plugins\\gone.dll";
   const std::string message = "Can not load library " + missing;
-  bool hotkeysReady = true;
+  HotkeyGate hotkeys;
   EXPECT_EQ(MessageOf([&] { ReadPluginItems(libraries_, missing); }), message);
-  EXPECT_EQ(MessageOf([&] { GetPluginResult(libraries_, missing, 0, hotkeysReady); }), message);
+  EXPECT_EQ(MessageOf([&] { GetPluginResult(libraries_, missing, 0, hotkeys); }), message);
   EXPECT_EQ(MessageOf([&] { SetPluginProperties(libraries_, missing, 0); }), message);
 
   EXPECT_THAT(libraries_.Log(), ElementsAre("load " + missing, "load " + missing, "load " + missing));
-  EXPECT_TRUE(hotkeysReady);
+  EXPECT_TRUE(hotkeys.Ready());
 }
 
 TEST_F(PluginCallsTest, AMissingExportIsNamedAndTheLibraryIsStillUnloaded) {
   const std::string bare = "C:\\Tembric\\Plugins\\bare.dll";
   libraries_.AddLibrary(bare);
-  bool hotkeysReady = true;
+  HotkeyGate hotkeys;
   EXPECT_EQ(MessageOf([&] { ReadPluginItems(libraries_, bare); }), "Method with name GetPluginInfo was not found");
-  EXPECT_EQ(MessageOf([&] { GetPluginResult(libraries_, bare, 0, hotkeysReady); }),
+  EXPECT_EQ(MessageOf([&] { GetPluginResult(libraries_, bare, 0, hotkeys); }),
             "Method with name GetPluginResult was not found");
   EXPECT_EQ(MessageOf([&] { SetPluginProperties(libraries_, bare, 0); }),
             "Method with name SetPluginProperties was not found");
@@ -175,16 +175,16 @@ TEST_F(PluginCallsTest, AMissingExportIsNamedAndTheLibraryIsStillUnloaded) {
   EXPECT_THAT(libraries_.Log(), ElementsAre("load " + bare, "find GetPluginInfo", "unload " + bare, "load " + bare,
                                             "find GetPluginResult", "unload " + bare, "load " + bare,
                                             "find SetPluginProperties", "unload " + bare));
-  EXPECT_TRUE(hotkeysReady);
+  EXPECT_TRUE(hotkeys.Ready());
   EXPECT_TRUE(script.infoCalls.empty());
 }
 
 TEST_F(PluginCallsTest, AFailingCallStillUnloadsAndReleasesTheHotkeys) {
   script.throwInCall = true;
-  bool hotkeysReady = true;
-  EXPECT_EQ(MessageOf([&] { GetPluginResult(libraries_, kPath, 1, hotkeysReady); }), "plugin failed");
+  HotkeyGate hotkeys;
+  EXPECT_EQ(MessageOf([&] { GetPluginResult(libraries_, kPath, 1, hotkeys); }), "plugin failed");
   EXPECT_EQ(MessageOf([&] { SetPluginProperties(libraries_, kPath, 1); }), "plugin failed");
-  EXPECT_TRUE(hotkeysReady);
+  EXPECT_TRUE(hotkeys.Ready());
   EXPECT_EQ(libraries_.LoadedNow(), 0);
 }
 

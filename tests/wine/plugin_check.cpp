@@ -74,10 +74,10 @@ void CheckSamplePlugin(const std::string& dll) {
 
   SYSTEMTIME before;
   GetLocalTime(&before);
-  bool hotkeysReady = true;
-  const bool paste = plugins::GetPluginResult(RealLibraries(), dll, 3, hotkeysReady);
+  plugins::HotkeyGate hotkeys;
+  const bool paste = plugins::GetPluginResult(RealLibraries(), dll, 3, hotkeys);
   Check(paste, "the ISO item asks for the paste");
-  Check(hotkeysReady, "hotkeys ready again after the call");
+  Check(hotkeys.Ready(), "hotkeys ready again after the call");
   Check(!StillLoaded(dll), "the plugin is unloaded after the paste");
   const std::string text = ClipboardText();
   char today[16];
@@ -85,10 +85,10 @@ void CheckSamplePlugin(const std::string& dll) {
   Check(text.size() == 19 && text.rfind(today, 0) == 0 && text[13] == ':' && text[16] == ':',
         "the clipboard holds today's date and time: \"" + text + "\"");
 
-  Check(plugins::GetPluginResult(RealLibraries(), dll, 2, hotkeysReady), "the date and time item asks for the paste");
+  Check(plugins::GetPluginResult(RealLibraries(), dll, 2, hotkeys), "the date and time item asks for the paste");
   Check(ClipboardText().find(std::to_string(before.wYear)) != std::string::npos,
         "the date and time item holds the year: \"" + ClipboardText() + "\"");
-  Check(!plugins::GetPluginResult(RealLibraries(), dll, 99, hotkeysReady), "an unknown item pastes nothing");
+  Check(!plugins::GetPluginResult(RealLibraries(), dll, 99, hotkeys), "an unknown item pastes nothing");
   Check(!StillLoaded(dll), "the plugin is unloaded after every call");
 }
 
@@ -101,14 +101,14 @@ void CheckFailures(const std::string& folder) {
   char system[MAX_PATH] = {};
   GetSystemDirectoryA(system, MAX_PATH);
   const std::string other = std::string(system) + "\\msimg32.dll";
-  bool hotkeysReady = true;
+  plugins::HotkeyGate hotkeys;
   CheckEq(MessageOf([&] { plugins::ReadPluginItems(RealLibraries(), other); }),
           "Method with name GetPluginInfo was not found", "discovery without the export");
-  CheckEq(MessageOf([&] { plugins::GetPluginResult(RealLibraries(), other, 0, hotkeysReady); }),
+  CheckEq(MessageOf([&] { plugins::GetPluginResult(RealLibraries(), other, 0, hotkeys); }),
           "Method with name GetPluginResult was not found", "paste without the export");
   CheckEq(MessageOf([&] { plugins::SetPluginProperties(RealLibraries(), other, 0); }),
           "Method with name SetPluginProperties was not found", "properties without the export");
-  Check(hotkeysReady, "hotkeys ready again after a failed paste");
+  Check(hotkeys.Ready(), "hotkeys ready again after a failed paste");
   Check(!StillLoaded(other), "the library without the exports is unloaded");
 }
 
@@ -156,8 +156,8 @@ DWORD WINAPI AnswerDialog(void* parameter) {
 }
 
 std::string PasteText(const std::string& dll, int index) {
-  bool hotkeysReady = true;
-  if (!plugins::GetPluginResult(RealLibraries(), dll, index, hotkeysReady)) return "(no paste)";
+  plugins::HotkeyGate hotkeys;
+  if (!plugins::GetPluginResult(RealLibraries(), dll, index, hotkeys)) return "(no paste)";
   return ClipboardText();
 }
 

@@ -42,17 +42,6 @@ MainForm::MainForm(MainFormArgs args)
                   platform::win32::RealDdeClient(), args_.executablePath),
       tracker_(identifier_),
       blobFile_(args_.files, platform::FolderOf(args_.executablePath), ProgramNotices()),
-      paste_(MainPasteDeps{
-          .clipboard = platform::win32::RealClipboard(),
-          .input = platform::win32::RealInput(),
-          .files = args_.files,
-          .libraries = platform::RealLibraries(),
-          .decoder = decoder_,
-          .controller = controller_,
-          .tree = model_,
-          .target = tracker_,
-          .notices = ProgramNotices(),
-      }),
       controller_(MainControllerDeps{
           .files = args_.files,
           .folder = platform::FolderOf(args_.executablePath),
@@ -63,11 +52,25 @@ MainForm::MainForm(MainFormArgs args)
           .clock = SteadyClock(),
           .windows = platform::win32::RealWindowSystem(),
           .target = tracker_,
-          .seams = {.hotkeys = &hotkeys_, .blobFile = &blobFile_, .recordTree = &tree_, .paste = &paste_},
+          .seams = {.hotkeys = &hotkeys_, .blobFile = &blobFile_, .recordTree = &tree_},
+      }),
+      paster_(PasterDeps{
+          .clipboard = platform::win32::RealClipboard(),
+          .input = platform::win32::RealInput(),
+          .files = args_.files,
+          .libraries = platform::RealLibraries(),
+          .decoder = decoder_,
+          .records = controller_.Library().records,
+          .settings = controller_.Settings(),
+          .window = controller_,
+          .hotkeys = controller_.Hotkeys(),
+          .target = tracker_,
+          .notices = ProgramNotices(),
+          .folder = platform::FolderOf(args_.executablePath),
       }),
       tree_(model_, controller_.Library().records, *this, hotkeys_),
       treeView_(model_),
-      filter_(model_, tree_.Sync(), filterKeys_, controller_) {}
+      filter_(model_, tree_.Sync(), filterKeys_, controller_, paster_) {}
 
 MainForm::~MainForm() {
   if (Hwnd()) DestroyWindow(Hwnd());
@@ -83,7 +86,7 @@ void MainForm::CreateHidden() {
       .width = kDesignedWidth,
       .height = kDesignedHeight,
   });
-  paste_.SetOwner(reinterpret_cast<platform::WindowHandle>(Hwnd()));
+  paster_.SetOwner(reinterpret_cast<platform::WindowHandle>(Hwnd()));
 }
 
 void MainForm::SetTableViewer(TablesForm* tables) {

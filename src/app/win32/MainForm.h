@@ -11,9 +11,9 @@
 #include "app/MainBlobFile.h"
 #include "app/MainController.h"
 #include "app/MainFilter.h"
-#include "app/MainPaste.h"
 #include "app/MainTree.h"
 #include "app/MainView.h"
+#include "app/Paster.h"
 #include "app/win32/FilterKeys.h"
 #include "app/win32/RecordTreeView.h"
 #include "app/win32/Splitter.h"
@@ -123,9 +123,8 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   InertHotkeys hotkeys_;
   paste::FileImageDecoder decoder_;
   MainBlobFile blobFile_;
-  // Holds a reference to controller_, which is made after it.
-  MainPaste paste_;
   MainController controller_;
+  Paster paster_;
   MainTree tree_;
   RecordTreeView treeView_;
   FilterKeys filterKeys_;

@@ -1,0 +1,50 @@
+#include "app/Paster.h"
+
+#include <utility>
+
+#include "app/MainSeams.h"
+#include "app/Notices.h"
+#include "app/SettingsFile.h"
+#include "app/Trace.h"
+#include "context/Identification.h"
+#include "store/BlobFile.h"
+#include "store/DataTable.h"
+#include "tree/NodeData.h"
+
+namespace tembric::app {
+
+Paster::Paster(PasterDeps deps) : deps_(std::move(deps)) {}
+
+paste::PasteResult Paster::Paste(const PasteCall& call) {
+  const store::DataTable& records = deps_.records;
+  const bool hasRow = records.State() != store::TableState::Inactive && !records.IsEmpty();
+  if (call.mode == PasteMode::Window) app::Trace("Paste: " + (hasRow ? records.AsString("FullName") : std::string()));
+  if (!hasRow) return {};
+
+  paste::PasteRecord record = paste::RecordFromRow(records);
+  if (record.type == paste::record_type::kPlugin && call.node) {
+    record.pluginLibrary = call.node->PluginLibrary;
+    record.pluginIndex = call.node->PluginIndex;
+  }
+  const paste::PasteRequest request{
+      .fromKeystroke = call.mode == PasteMode::Keystroke,
+      .keystrokeLength = call.keystrokeLength,
+      .targetWindow = deps_.target.TargetWindow(),
+  };
+  // The blob file is looked up at every paste: it may have been deleted or
+  // put back since the last one.
+  const store::BlobFile blob = store::BlobFile::InFolder(deps_.files, deps_.folder);
+  paste::PasteAction action(
+      {deps_.clipboard, deps_.input, deps_.files, blob, deps_.libraries, deps_.decoder, deps_.hotkeys, *this, owner_});
+  return action.CopyClose(record, request);
+}
+
+void Paster::HideMainWindow() { deps_.window.HideMainWindow(); }
+
+void Paster::ShowMessage(const std::string& text) { deps_.notices.Show(NoticeKind::Error, text); }
+
+void Paster::Trace(const std::string& line) { app::Trace(line); }
+
+bool Paster::RestoreText() { return deps_.settings.ReadBool("Basic", "RestoreText", true); }
+
+}  // namespace tembric::app
