@@ -18,6 +18,9 @@
 #include <vector>
 
 #include "context/Identification.h"
+#include "platform/Dde.h"
+#include "platform/VersionInfo.h"
+#include "platform/WindowSystem.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
@@ -51,11 +54,15 @@ std::string FolderOf(const std::string& path) { return path.substr(0, path.find_
 // A helper program started for the check and ended with it.
 class Helper {
  public:
-  Helper(std::string name, const std::string& exe, const std::vector<std::string>& args, const std::string& workFolder)
+  // The ready file's path goes first on the command line, after
+  // `readyOption` when there is one.
+  Helper(std::string name, const std::string& exe, const std::vector<std::string>& args, const std::string& workFolder,
+         const std::string& readyOption = "")
       : name_(std::move(name)),
         path_(FolderOf(win32::OwnExecutablePath()) + exe),
         ready_(workFolder + name_ + ".ready") {
-    std::string commandLine = "\"" + path_ + "\" \"" + ready_ + "\"";
+    std::string commandLine =
+        "\"" + path_ + "\"" + (readyOption.empty() ? "" : " " + readyOption) + " \"" + ready_ + "\"";
     for (const auto& arg : args) commandLine += " \"" + arg + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -167,7 +174,8 @@ LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 int Run() {
   const std::string ownPath = win32::OwnExecutablePath();
-  Identifier identifier(win32::RealWindowSystem(), win32::RealVersionInfo(), win32::RealDdeClient(), ownPath);
+  Identifier identifier(tembric::platform::RealWindowSystem(), tembric::platform::RealVersionInfo(),
+                        tembric::platform::RealDdeClient(), ownPath);
   const std::string work = MakeWorkFolder();
 
   // Our own windows: a main window, a dialog-like pop-up it owns, a child.
@@ -193,9 +201,9 @@ int Run() {
 
   // All helpers start at once; each is waited for below.
   const std::string longTitle = "Tembric target, described " + std::string(300 - 26, '#');
-  Helper described("described", "TembricTarget.exe", {"Tembric target, described"}, work);
-  Helper noVersion("noversion", "NOVERSION.EXE", {"Tembric target, no version"}, work);
-  Helper noDescription("nodescription", "NoDescription.exe", {"Tembric target, no description"}, work);
+  Helper described("described", "TembricTarget.exe", {"Tembric target, described"}, work, "-ready");
+  Helper noVersion("noversion", "NOVERSION.EXE", {"Tembric target, no version"}, work, "-ready");
+  Helper noDescription("nodescription", "NoDescription.exe", {"Tembric target, no description"}, work, "-ready");
   Helper ieEarly("ie-early", "FakeIE.exe", {"Start - Microsoft Internet Explorer", "http://early.example.test/"}, work);
   Helper ieLater("ie-later", "FakeIE.exe",
                  {"News - Windows Internet Explorer", "http://later.example.test/news?id=7", "band"}, work);
@@ -248,7 +256,7 @@ int Run() {
     tracker.Sample(H(ownPopup));
     Check(tracker.TargetWindow() == H(describedMain), "tracker keeps the target when our pop-up is in front");
     SetForegroundWindow(ownMain);
-    const WindowHandle front = win32::RealWindowSystem().ForegroundWindow();
+    const WindowHandle front = tembric::platform::RealWindowSystem().ForegroundWindow();
     Check(front == H(ownMain), "our main window is in front after SetForegroundWindow");
     tracker.Sample(front);
     CheckEq(tracker.TargetInfo().FileName, "Tembric Test Target", "tracker keeps the target's name");

@@ -181,7 +181,7 @@ start_paste_target() {
   local title=$1 log=$2 xwin=
   [ -f "$TEMBRIC_BUILD_DIR/bin/tembric-paste-target.exe" ] || fail "tembric-paste-target.exe is not built"
   : >"$log"
-  wine "$TEMBRIC_BUILD_DIR/bin/tembric-paste-target.exe" "$title" "$(windows_path "$log")" >/dev/null 2>&1 &
+  wine "$TEMBRIC_BUILD_DIR/bin/tembric-paste-target.exe" -log "$(windows_path "$log")" "$title" >/dev/null 2>&1 &
   PASTE_TARGET_PID=$!
   E2E_BACKGROUND_PIDS+=("$PASTE_TARGET_PID")
   # shellcheck disable=SC2317  # called through wait_for
@@ -260,9 +260,12 @@ click_close_box() {
 # no button has a caption, the INDEX-th (0-based) button that is not a
 # separator (buttons may show their picture only).
 click_toolbar_button() {
-  local out xy
-  out=$(probe toolbar "$MAIN_CLASS") || fail "the main window has no toolbar: $out"
-  printf '%s\n' "$out" | head -n 1 | grep -q ' visible ' || fail "the toolbar is hidden"
+  local out='' xy
+  # The window was just shown: on a busy machine its toolbar may be shown a
+  # moment later.
+  # shellcheck disable=SC2317  # called through wait_for
+  toolbar_shown() { out=$(probe toolbar "$MAIN_CLASS") && printf '%s\n' "$out" | head -n 1 | grep -q ' visible '; }
+  wait_for toolbar_shown 5 || fail "no visible toolbar on the main window within 5s: $out"
   xy=$(printf '%s\n' "$out" | awk -F'\t' -v t="$1" 'NR > 1 && $7 == t { print $6; exit }')
   if [ -z "$xy" ] && [ $# -ge 2 ]; then
     xy=$(printf '%s\n' "$out" | awk -F'\t' -v n="$2" 'NR > 1 && $3 == "button" { if (i++ == n) { print $6; exit } }')
