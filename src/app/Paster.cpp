@@ -22,7 +22,7 @@ paste::PasteResult Paster::Paste(const PasteCall& call) {
   if (!hasRow) return {};
 
   paste::PasteRecord record = paste::RecordFromRow(records);
-  if (record.type == paste::record_type::kPlugin && call.node) {
+  if (record.type == store::RecordType::Plugin && call.node) {
     record.pluginLibrary = call.node->PluginLibrary;
     record.pluginIndex = call.node->PluginIndex;
   }

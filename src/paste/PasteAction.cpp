@@ -68,7 +68,7 @@ std::optional<std::uint32_t> ParseHex(const std::string& text) {
 
 PasteRecord RecordFromRow(const store::DataTable& records) {
   PasteRecord record;
-  record.type = records.AsInteger("Type");
+  record.type = static_cast<store::RecordType>(records.AsInteger("Type"));
   record.memo = records.AsString("Memo");
   if (!records.IsNull("FileName")) record.fileName = records.AsString("FileName");
   record.extent = store::CurrentExtent(records);
@@ -137,51 +137,53 @@ void PasteAction::PlaceImage(ImageFormat format, std::span<const std::uint8_t> b
   if (!s_.clipboard.Empty() || !s_.clipboard.SetBitmap(dib)) throw ContentError("the clipboard refused the image");
 }
 
-int PasteAction::PlaceLinkedFile(const PasteRecord& record) {
-  if (!record.fileName || record.fileName->empty() || !s_.files.Exists(*record.fileName)) return 2;
-  if (record.type == record_type::kTextFile) {
+PasteAction::Placed PasteAction::PlaceLinkedFile(const PasteRecord& record) {
+  if (!record.fileName || record.fileName->empty() || !s_.files.Exists(*record.fileName)) return Placed::NothingToPaste;
+  if (record.type == store::RecordType::TextFileLink) {
     const std::string text = TextFileLines(s_.files.ReadAll(*record.fileName));
     if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
     const OpenedClipboard opened(s_.clipboard);
     PlaceText(text);
-    return 1;
+    return Placed::SendKeys;
   }
   if (const std::optional<ImageFormat> format = ImageFormatOfName(*record.fileName))
     PlaceImage(*format, s_.files.ReadAll(*record.fileName));
-  return 1;
+  return Placed::SendKeys;
 }
 
-int PasteAction::PlaceContent(const PasteRecord& record) {
+PasteAction::Placed PasteAction::PlaceContent(const PasteRecord& record) {
   switch (record.type) {
-    case record_type::kText: {
+    case store::RecordType::Text: {
       s_.host.Trace("CopyClose: Memo: " + record.memo);
       if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
       const OpenedClipboard opened(s_.clipboard);
       PlaceText(record.memo);
       SetClipboardLocale();
-      return 1;
+      return Placed::SendKeys;
     }
-    case record_type::kImage:
+    case store::RecordType::Image:
       PlaceImage(ImageFormat::Bmp, store::ReadBlobExtent(s_.blobFile, record.extent));
-      return 1;
-    case record_type::kPlugin:
+      return Placed::SendKeys;
+    case store::RecordType::Plugin:
       try {
-        return plugins::GetPluginResult(s_.libraries, record.pluginLibrary, record.pluginIndex, s_.hotkeys) ? 1 : 0;
+        return plugins::GetPluginResult(s_.libraries, record.pluginLibrary, record.pluginIndex, s_.hotkeys)
+                   ? Placed::SendKeys
+                   : Placed::Declined;
       } catch (const plugins::PluginError& e) {
         s_.host.ShowMessage(e.what());
-        return 0;
+        return Placed::Declined;
       }
-    case record_type::kTextFile:
-    case record_type::kImageFile:
+    case store::RecordType::TextFileLink:
+    case store::RecordType::ImageFileLink:
       return PlaceLinkedFile(record);
-    case record_type::kSnapshotInRow:
+    case store::RecordType::ClipboardInRow:
       RestoreSnapshot(record.blob);
-      return 1;
-    case record_type::kSnapshotInBlobFile:
+      return Placed::SendKeys;
+    case store::RecordType::ClipboardInBlob:
       RestoreSnapshot(store::ReadBlobExtent(s_.blobFile, record.extent));
-      return 1;
+      return Placed::SendKeys;
     default:  // folders and unknown types place nothing
-      return 1;
+      return Placed::SendKeys;
   }
 }
 
@@ -281,9 +283,9 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
   }
 
   // 3. The content step.
-  int outcome = 1;
+  Placed placed = Placed::SendKeys;
   try {
-    outcome = PlaceContent(record);
+    placed = PlaceContent(record);
   } catch (const std::exception& e) {
     s_.host.Trace(std::string("CopyClose: ") + e.what());
     s_.host.ShowMessage(kErrorInAction);
@@ -297,7 +299,7 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
 
   // 6. Ctrl+V once the user has let go of the keys and the target holds the
   // foreground; keys sent anywhere else would paste into the wrong window.
-  if (outcome != 1) {
+  if (placed != Placed::SendKeys) {
     result.end = PasteEnd::NoKeys;
   } else if (!WaitForKeyRelease()) {
     s_.host.Trace("CopyClose: keys still held, no Ctrl+V");

@@ -13,6 +13,7 @@
 #include "platform/Input.h"
 #include "plugins/HotkeyGate.h"
 #include "store/BlobFile.h"
+#include "store/Tables.h"
 
 namespace tembric::platform {
 class FileSystem;
@@ -40,18 +41,6 @@ inline constexpr int kForegroundLimitMs = 500;
 inline constexpr int kForegroundSettleMs = 30;
 inline constexpr std::uint32_t kFallbackLanguage = 0x19;
 
-// Record types, as stored in the records table's Type field.
-namespace record_type {
-inline constexpr std::int64_t kText = 0;
-inline constexpr std::int64_t kFolder = 1;
-inline constexpr std::int64_t kImage = 2;
-inline constexpr std::int64_t kPlugin = 3;
-inline constexpr std::int64_t kTextFile = 4;
-inline constexpr std::int64_t kImageFile = 5;
-inline constexpr std::int64_t kSnapshotInRow = 10;
-inline constexpr std::int64_t kSnapshotInBlobFile = 20;
-}  // namespace record_type
-
 enum class ImageFormat { Bmp, Jpeg };
 
 // Turns the bytes of an image file into a packed device-independent bitmap
@@ -77,7 +66,7 @@ class PasteHost {
 
 // The fields of the record to paste.
 struct PasteRecord {
-  std::int64_t type = record_type::kText;
+  store::RecordType type = store::RecordType::Text;  // any stored value, known or not
   std::string memo;
   std::optional<std::string> fileName;  // nullopt when the field is null
   store::BlobExtent extent;
@@ -133,10 +122,16 @@ class PasteAction {
   void SetClipboardLocale();
 
  private:
+  // What the content step leaves for the keys.
+  enum class Placed {
+    SendKeys,        // Ctrl+V pastes what is on the clipboard now
+    Declined,        // the plugin declined, or failed with its own message
+    NothingToPaste,  // the linked file does not exist
+  };
+
   bool OpenClipboard();
-  // Runs the content step; returns the paste outcome (1: send Ctrl+V).
-  int PlaceContent(const PasteRecord& record);
-  int PlaceLinkedFile(const PasteRecord& record);
+  Placed PlaceContent(const PasteRecord& record);
+  Placed PlaceLinkedFile(const PasteRecord& record);
   void PlaceText(const std::string& text);
   void PlaceImage(ImageFormat format, std::span<const std::uint8_t> bytes);
   void RestoreSnapshot(std::span<const std::uint8_t> snapshot);

@@ -122,12 +122,12 @@ class PasteActionTest : public ::testing::Test {
     EXPECT_EQ(clipboard_.OpenCalls() - busyOpens_, clipboard_.CloseCalls());
     return result;
   }
-  static PasteRecord Of(std::int64_t type) {
+  static PasteRecord Of(store::RecordType type) {
     PasteRecord r;
     r.type = type;
     return r;
   }
-  static PasteRecord Linked(std::int64_t type, std::string fileName) {
+  static PasteRecord Linked(store::RecordType type, std::string fileName) {
     PasteRecord r = Of(type);
     r.fileName = std::move(fileName);
     return r;
@@ -161,7 +161,7 @@ class PasteActionTest : public ::testing::Test {
 TEST_F(PasteActionTest, TextRecordIsPastedAndTheUserTextComesBackWithALocaleOnly) {
   clipboard_.PutBitmap(B("user image"));
   input_.language = "0407";
-  PasteRecord record = Of(record_type::kText);
+  PasteRecord record = Of(store::RecordType::Text);
   record.memo = "Hello";
 
   EXPECT_EQ(Paste(record).end, PasteEnd::Pasted);
@@ -185,7 +185,7 @@ TEST_F(PasteActionTest, TextRecordIsPastedAndTheUserTextComesBackWithALocaleOnly
 }
 
 TEST_F(PasteActionTest, RestoreSettingAndEmptyClipboard) {
-  PasteRecord record = Of(record_type::kText);
+  PasteRecord record = Of(store::RecordType::Text);
   record.memo = "kept";
   host_.restoreText = false;
   Paste(record);
@@ -204,14 +204,14 @@ TEST_F(PasteActionTest, RestoreSettingAndEmptyClipboard) {
 
 TEST_F(PasteActionTest, LocaleFallsBackWhenTheLanguageIsNotHex) {
   input_.language = "zz";
-  PasteRecord record = Of(record_type::kText);
+  PasteRecord record = Of(store::RecordType::Text);
   host_.restoreText = false;
   Paste(record);
   EXPECT_EQ(clipboard_.Peek(clip::kLocale), (Bytes{0x19, 0, 0, 0}));
 }
 
 TEST_F(PasteActionTest, KeystrokeIsErasedWithOwnBackspacesBeforeAnythingElse) {
-  PasteRecord record = Of(record_type::kText);
+  PasteRecord record = Of(store::RecordType::Text);
   record.memo = "signature";
   Paste(record, true, 3);  // "=sig " typed
 
@@ -230,16 +230,16 @@ TEST_F(PasteActionTest, KeystrokeIsErasedWithOwnBackspacesBeforeAnythingElse) {
 }
 
 TEST_F(PasteActionTest, FolderAndUnknownTypesPasteWhatTheClipboardHeld) {
-  for (std::int64_t type : {record_type::kFolder, std::int64_t{7}, std::int64_t{-1}}) {
+  for (store::RecordType type : {store::RecordType::Folder, store::RecordType{7}, store::RecordType{-1}}) {
     pastedText_.reset();
     Paste(Of(type), true, 0);
-    EXPECT_EQ(pastedText_, Z("user text")) << type;
+    EXPECT_EQ(pastedText_, Z("user text")) << static_cast<int>(type);
   }
   EXPECT_TRUE(host_.messages.empty());
 }
 
 TEST_F(PasteActionTest, ImageFromTheBlobFileIsDecodedAsBmpAndPlacedAsABitmapWithItsPalette) {
-  PasteRecord record = Of(record_type::kImage);
+  PasteRecord record = Of(store::RecordType::Image);
   store::AppendToBlobFile(blob_, B("other"));
   record.extent = store::AppendToBlobFile(blob_, B("BMpixels"));
   host_.restoreText = false;
@@ -264,27 +264,27 @@ TEST_F(PasteActionTest, ImageFromTheBlobFileIsDecodedAsBmpAndPlacedAsABitmapWith
 }
 
 TEST_F(PasteActionTest, ContentFailuresShowErrorInActionAndStillSendTheKeys) {
-  PasteRecord badImage = Of(record_type::kImage);
+  PasteRecord badImage = Of(store::RecordType::Image);
   badImage.extent = store::AppendToBlobFile(blob_, B("BAD"));
-  PasteRecord beyondFile = Of(record_type::kSnapshotInBlobFile);
+  PasteRecord beyondFile = Of(store::RecordType::ClipboardInBlob);
   beyondFile.extent = {1000, 10};
-  PasteRecord cutSnapshot = Of(record_type::kSnapshotInRow);
+  PasteRecord cutSnapshot = Of(store::RecordType::ClipboardInRow);
   cutSnapshot.blob = B("short");
-  PasteRecord refusedText = Of(record_type::kText);
+  PasteRecord refusedText = Of(store::RecordType::Text);
 
   for (const PasteRecord* record : {&badImage, &beyondFile, &cutSnapshot, &refusedText}) {
     if (record == &refusedText) clipboard_.RefuseSetData(clip::kText);
     host_.messages.clear();
     const std::size_t keysBefore = input_.Sent().size();
-    EXPECT_EQ(Paste(*record).end, PasteEnd::Pasted) << record->type;
-    EXPECT_EQ(host_.messages, std::vector<std::string>{kErrorInAction}) << record->type;
+    EXPECT_EQ(Paste(*record).end, PasteEnd::Pasted) << static_cast<int>(record->type);
+    EXPECT_EQ(host_.messages, std::vector<std::string>{kErrorInAction}) << static_cast<int>(record->type);
     EXPECT_EQ(input_.Sent().size(), keysBefore + 4);
   }
 }
 
 TEST_F(PasteActionTest, MissingBlobFileIsAnErrorInAction) {
   files_.Remove(blob_.Path());
-  PasteRecord record = Of(record_type::kImage);
+  PasteRecord record = Of(store::RecordType::Image);
   record.extent = {0, 4};
   Paste(record);
   EXPECT_EQ(host_.messages, std::vector<std::string>{kErrorInAction});
@@ -302,9 +302,9 @@ TEST_F(PasteActionTest, SnapshotsFromTheRowAndFromTheBlobFileRestoreEveryFormat)
   store::CaptureClipboard(source, sink);
   source.Close();
 
-  PasteRecord inRow = Of(record_type::kSnapshotInRow);
+  PasteRecord inRow = Of(store::RecordType::ClipboardInRow);
   inRow.blob = snapshot;
-  PasteRecord inFile = Of(record_type::kSnapshotInBlobFile);
+  PasteRecord inFile = Of(store::RecordType::ClipboardInBlob);
   store::AppendToBlobFile(blob_, B("xx"));
   inFile.extent = store::AppendToBlobFile(blob_, snapshot);
 
@@ -314,7 +314,7 @@ TEST_F(PasteActionTest, SnapshotsFromTheRowAndFromTheBlobFileRestoreEveryFormat)
     clipboard_.Put(clip::kText, Z("user text"));
     EXPECT_EQ(Paste(*record).end, PasteEnd::Pasted);
     EXPECT_EQ(pastedText_, Z("snap"));
-    EXPECT_EQ(clipboard_.Peek(custom), B("rich")) << record->type;
+    EXPECT_EQ(clipboard_.Peek(custom), B("rich")) << static_cast<int>(record->type);
   }
   EXPECT_TRUE(host_.messages.empty());
 
@@ -327,14 +327,14 @@ TEST_F(PasteActionTest, SnapshotsFromTheRowAndFromTheBlobFileRestoreEveryFormat)
       busyOpens_ += 30;
     };
     EXPECT_EQ(Paste(*record).end, PasteEnd::Pasted);
-    EXPECT_EQ(pastedText_, Z("snap")) << record->type;
-    EXPECT_TRUE(host_.messages.empty()) << record->type;
+    EXPECT_EQ(pastedText_, Z("snap")) << static_cast<int>(record->type);
+    EXPECT_TRUE(host_.messages.empty()) << static_cast<int>(record->type);
   }
 }
 
 TEST_F(PasteActionTest, PluginAnswerDecidesTheKeysAndHotkeysAreBlockedDuringTheCall) {
   libraries_.AddEntry(kPluginPath, "GetPluginResult", &PluginResult);
-  PasteRecord record = Of(record_type::kPlugin);
+  PasteRecord record = Of(store::RecordType::Plugin);
   record.pluginLibrary = kPluginPath;
   record.pluginIndex = 4;
 
@@ -353,7 +353,7 @@ TEST_F(PasteActionTest, PluginAnswerDecidesTheKeysAndHotkeysAreBlockedDuringTheC
 }
 
 TEST_F(PasteActionTest, MissingPluginShowsItsOwnMessageAndSendsNoKeys) {
-  PasteRecord record = Of(record_type::kPlugin);
+  PasteRecord record = Of(store::RecordType::Plugin);
   record.pluginLibrary = "C:\\gone.dll";
   EXPECT_EQ(Paste(record).end, PasteEnd::NoKeys);
   ASSERT_EQ(host_.messages.size(), 1u);
@@ -367,7 +367,7 @@ TEST_F(PasteActionTest, MissingPluginShowsItsOwnMessageAndSendsNoKeys) {
 TEST_F(PasteActionTest, LinkedTextFileIsPastedWithCrLfLinesAndNoLocale) {
   files_.Put("C:\\notes.txt", B("one\ntwo\r\nthree"));
   host_.restoreText = false;
-  EXPECT_EQ(Paste(Linked(record_type::kTextFile, "C:\\notes.txt")).end, PasteEnd::Pasted);
+  EXPECT_EQ(Paste(Linked(store::RecordType::TextFileLink, "C:\\notes.txt")).end, PasteEnd::Pasted);
   EXPECT_EQ(clipboard_.Peek(clip::kText), Z("one\r\ntwo\r\nthree\r\n"));
   EXPECT_EQ(clipboard_.StoredFormats(), std::vector<platform::ClipFormat>{clip::kText});
 }
@@ -380,10 +380,10 @@ TEST(TextFileLinesTest, LineEndsAndTheZeroByte) {
 }
 
 TEST_F(PasteActionTest, MissingLinkedFileSendsNoKeysAndNoMessageButStillRestores) {
-  PasteRecord nullName = Of(record_type::kImageFile);
+  PasteRecord nullName = Of(store::RecordType::ImageFileLink);
   for (const PasteRecord& record :
-       {nullName, Linked(record_type::kTextFile, ""), Linked(record_type::kTextFile, "C:\\gone.txt"),
-        Linked(record_type::kImageFile, "C:\\gone.bmp")}) {
+       {nullName, Linked(store::RecordType::TextFileLink, ""), Linked(store::RecordType::TextFileLink, "C:\\gone.txt"),
+        Linked(store::RecordType::ImageFileLink, "C:\\gone.bmp")}) {
     clipboard_.Put(clip::kBitmap, B("x"));  // replaced by the restore
     EXPECT_EQ(Paste(record).end, PasteEnd::NoKeys);
     EXPECT_EQ(clipboard_.StoredFormats(), (std::vector<platform::ClipFormat>{clip::kText, clip::kLocale}));
@@ -400,16 +400,16 @@ TEST_F(PasteActionTest, LinkedImageDecoderFollowsTheExtensionInAnyCase) {
   files_.Put("C:\\d.png", B("png"));
   host_.restoreText = false;
 
-  Paste(Linked(record_type::kImageFile, "C:\\a.JPEG"));
-  Paste(Linked(record_type::kImageFile, "C:\\b.jpg"));
-  Paste(Linked(record_type::kImageFile, "C:\\c.BMP"));
+  Paste(Linked(store::RecordType::ImageFileLink, "C:\\a.JPEG"));
+  Paste(Linked(store::RecordType::ImageFileLink, "C:\\b.jpg"));
+  Paste(Linked(store::RecordType::ImageFileLink, "C:\\c.BMP"));
   EXPECT_EQ(clipboard_.PeekBitmap(), FakeDib("B:bm"));
   ASSERT_EQ(decoder_.calls.size(), 3u);
   EXPECT_EQ(decoder_.calls[0], std::make_pair(ImageFormat::Jpeg, B("jp1")));
   EXPECT_EQ(decoder_.calls[1], std::make_pair(ImageFormat::Jpeg, B("jp2")));
   EXPECT_EQ(decoder_.calls[2].first, ImageFormat::Bmp);
 
-  EXPECT_EQ(Paste(Linked(record_type::kImageFile, "C:\\d.png")).end, PasteEnd::Pasted);
+  EXPECT_EQ(Paste(Linked(store::RecordType::ImageFileLink, "C:\\d.png")).end, PasteEnd::Pasted);
   EXPECT_EQ(decoder_.calls.size(), 3u);
   EXPECT_EQ(clipboard_.PeekBitmap(), FakeDib("B:bm"));  // nothing placed
   EXPECT_FALSE(ImageFormatOfName("C:\\dir.jpg\\file").has_value());
@@ -421,7 +421,7 @@ TEST_F(PasteActionTest, CtrlVWaitsForHeldKeysButNotForShift) {
   input_.Hold('Z', start + 120);
   input_.Hold('7', start + 90);
   input_.HoldForever(0x10);  // Shift
-  Paste(Of(record_type::kFolder), true, 0);
+  Paste(Of(store::RecordType::Folder), true, 0);
   // Backspaces (2 pairs) go out at once; Ctrl+V once the last key is up.
   ASSERT_EQ(input_.Sent().size(), 8u);
   const std::int64_t ctrlVAt = input_.now - 300;
@@ -431,7 +431,7 @@ TEST_F(PasteActionTest, CtrlVWaitsForHeldKeysButNotForShift) {
 }
 
 TEST_F(PasteActionTest, KeysHeldPastTheLimitSendNoCtrlVAndStillRestore) {
-  PasteRecord record = Of(record_type::kText);
+  PasteRecord record = Of(store::RecordType::Text);
   record.memo = "x";
   const std::int64_t start = input_.now;
   input_.HoldForever(vk::kMenu);
@@ -487,7 +487,7 @@ TEST_F(PasteActionTest, KeysReachTheTargetOrNoWindow) {
     host_.traces.clear();
     const int opensBefore = clipboard_.OpenCalls();
     const int hidesBefore = host_.hides;
-    PasteRecord record = Of(record_type::kText);
+    PasteRecord record = Of(store::RecordType::Text);
     record.memo = "note";
     const std::int64_t start = input_.now;
 
@@ -522,7 +522,7 @@ TEST_F(PasteActionTest, KeysReachTheTargetOrNoWindow) {
 }
 
 TEST_F(PasteActionTest, ClipboardOpenIsRetriedForAboutOneSecond) {
-  PasteRecord record = Of(record_type::kText);
+  PasteRecord record = Of(store::RecordType::Text);
   record.memo = "late";
   clipboard_.HoldBusy(50);
   busyOpens_ = 50;
@@ -545,7 +545,7 @@ TEST_F(PasteActionTest, ClipboardOpenIsRetriedForAboutOneSecond) {
 }
 
 TEST_F(PasteActionTest, RestoreThatCannotOpenTheClipboardLeavesTheRecord) {
-  PasteRecord record = Of(record_type::kText);
+  PasteRecord record = Of(store::RecordType::Text);
   record.memo = "stays";
   input_.InstallHook([this](const KeyEvent& e, bool) {
     if (e.key == vk::kControl && e.release) clipboard_.HoldBusy(100000);
@@ -569,7 +569,7 @@ TEST(RecordFromRowTest, ReadsTheCurrentRowAndKeepsANullFileNameApartFromAnEmptyO
   records.Set("Blob", store::Value::Blob(B("snap")));
   records.Post();
   PasteRecord record = RecordFromRow(records);
-  EXPECT_EQ(record.type, record_type::kSnapshotInBlobFile);
+  EXPECT_EQ(record.type, store::RecordType::ClipboardInBlob);
   EXPECT_EQ(record.memo, "memo");
   EXPECT_EQ(record.extent, (store::BlobExtent{12, 34}));
   EXPECT_EQ(record.blob, B("snap"));
