@@ -73,9 +73,9 @@ void BuildTree(TreeModel& tree, store::DataTable& records, HotkeyRegistrar& hotk
       }
 
       const store::Value shortcut = records.Get("ShortCut");
-      if (Present(shortcut)) tree.Data(node)->HotkeySlot = hotkeys.SetHotkeySlot("Fake", shortcut.Text(), 0, true);
-      tree.Data(node)->HasKeystroke = Present(records.Get("KeyString"));
-      if (tree.Data(node)->HotkeySlot > 0 || tree.Data(node)->HasKeystroke) tree.NotifyChanged(node);
+      const int slot = Present(shortcut) ? hotkeys.SetHotkeySlot("Fake", shortcut.Text(), 0, true) : 0;
+      const bool keystroke = Present(records.Get("KeyString"));
+      if (slot > 0 || keystroke) tree.SetMarks(node, slot, keystroke);
 
       if (!records.WriteIntegerInPlace("Node", node)) {
         records.Edit();

@@ -34,8 +34,15 @@ std::uint32_t RandomKey() {
 // A node's children, or the top level.
 struct ChildList {
   std::vector<NodeHandle> items;
-  bool sorted = true;           // known to be in order (non-decreasing by Subject)
+  // Nodes added while the list was sorted and not yet placed among `items`,
+  // in order of addition. They are merged in when the order is next read
+  // (Impl::Merge): many additions in a row cost one sort and one merge, not
+  // a shift of `items` each.
+  std::vector<NodeHandle> added;
+  bool sorted = true;           // known to be in order (non-decreasing by Subject) once merged
   bool positionsStale = false;  // Node::position of the items needs renumbering
+
+  std::size_t Count() const { return items.size() + added.size(); }
 };
 
 struct Node {
@@ -123,9 +130,16 @@ struct TreeModel::Impl {
     return p != nullptr ? &p->children : nullptr;
   }
 
+  // The children in order, with the added ones merged in.
+  ChildList* OrderedListOf(NodeHandle parent) {
+    ChildList* list = ListOf(parent);
+    if (list != nullptr) Merge(*list);
+    return list;
+  }
+
   std::size_t PositionOf(NodeHandle h) {
     Node& n = At(h);
-    ChildList& list = *ListOf(n.parent);
+    ChildList& list = *OrderedListOf(n.parent);
     if (list.positionsStale) {
       for (std::size_t i = 0; i < list.items.size(); ++i) At(list.items[i]).position = i;
       list.positionsStale = false;
@@ -143,7 +157,7 @@ struct TreeModel::Impl {
   void CollapseIfEmpty(NodeHandle parent) {
     if (parent == kNoNode) return;
     Node& p = At(parent);
-    if (p.expanded && p.children.items.empty()) {
+    if (p.expanded && p.children.Count() == 0) {
       p.expanded = false;
       Notify([&](TreeObserver& o) { o.ExpansionChanged(parent, false); });
     }
@@ -155,8 +169,33 @@ struct TreeModel::Impl {
 
   bool Before(NodeHandle a, NodeHandle b) { return Compare(a, b) < 0; }
 
-  // Sorts stably; true when the order changed.
+  // Places the added nodes where adding them one by one at the place that
+  // appending and sorting stably gives would have put them: each after every
+  // sibling that does not sort after it, so equal Subjects keep their order
+  // of addition. A stable sort of the added nodes and a stable merge give
+  // that in n log n.
+  void Merge(ChildList& list) {
+    if (list.added.empty()) return;
+    const auto less = [this](NodeHandle a, NodeHandle b) { return Before(a, b); };
+    std::stable_sort(list.added.begin(), list.added.end(), less);
+    if (list.items.empty() || !Before(list.added.front(), list.items.back())) {
+      for (std::size_t i = 0; i < list.added.size(); ++i) At(list.added[i]).position = list.items.size() + i;
+      list.items.insert(list.items.end(), list.added.begin(), list.added.end());
+    } else {
+      std::vector<NodeHandle> merged;
+      merged.reserve(list.Count());
+      std::merge(list.items.begin(), list.items.end(), list.added.begin(), list.added.end(), std::back_inserter(merged),
+                 less);
+      list.items.swap(merged);
+      list.positionsStale = true;
+    }
+    list.added.clear();
+  }
+
+  // Sorts stably; true when the order changed. Merging the added nodes is
+  // no change: they were in their place for every reader.
   bool Sort(ChildList& list) {
+    Merge(list);
     const auto less = [this](NodeHandle a, NodeHandle b) { return Before(a, b); };
     bool changed = false;
     if (!std::is_sorted(list.items.begin(), list.items.end(), less)) {
@@ -172,7 +211,7 @@ struct TreeModel::Impl {
 
   void Expand(NodeHandle h) {
     Node& n = At(h);
-    if (n.expanded || n.children.items.empty()) return;
+    if (n.expanded || n.children.Count() == 0) return;
     n.expanded = true;
     Notify([&](TreeObserver& o) { o.ExpansionChanged(h, true); });
     if (Sort(At(h).children)) Notify([&](TreeObserver& o) { o.ChildrenReordered(h); });
@@ -194,14 +233,14 @@ struct TreeModel::Impl {
   }
 
   NodeHandle NextSibling(NodeHandle h) {
-    const ChildList& list = *ListOf(At(h).parent);
     const std::size_t p = PositionOf(h);
+    const ChildList& list = *ListOf(At(h).parent);
     return p + 1 < list.items.size() ? list.items[p + 1] : kNoNode;
   }
 
   NodeHandle PreviousSibling(NodeHandle h) {
-    const ChildList& list = *ListOf(At(h).parent);
     const std::size_t p = PositionOf(h);
+    const ChildList& list = *ListOf(At(h).parent);
     return p > 0 ? list.items[p - 1] : kNoNode;
   }
 
@@ -237,13 +276,7 @@ NodeHandle TreeModel::AddChild(NodeHandle parent, TNodeData data) {
   ChildList& list = *t.ListOf(parent);
   bool reordered = false;
   if (list.sorted) {
-    // The place that appending and sorting stably would give: after every
-    // sibling that does not sort after the new node.
-    const auto it = std::upper_bound(list.items.begin(), list.items.end(), h,
-                                     [&t](NodeHandle a, NodeHandle b) { return t.Before(a, b); });
-    if (it != list.items.end()) list.positionsStale = true;
-    n.position = static_cast<std::size_t>(it - list.items.begin());
-    list.items.insert(it, h);
+    list.added.push_back(h);  // placed when the order is next read
   } else {
     n.position = list.items.size();
     list.items.push_back(h);
@@ -271,6 +304,7 @@ void TreeModel::Delete(NodeHandle node) {
     pending.pop_back();
     Node& each = t.At(h);
     pending.insert(pending.end(), each.children.items.begin(), each.children.items.end());
+    pending.insert(pending.end(), each.children.added.begin(), each.children.added.end());
     if (h == t.focused) focusLost = true;
     t.Release(each);
   }
@@ -293,7 +327,7 @@ void TreeModel::MoveTo(NodeHandle node, NodeHandle newParent) {
   Node& n = t.At(node);
   const NodeHandle oldParent = n.parent;
   t.Remove(*t.ListOf(oldParent), node);
-  ChildList& to = *t.ListOf(newParent);
+  ChildList& to = *t.OrderedListOf(newParent);
   if (to.sorted && !to.items.empty() && t.Before(node, to.items.back())) to.sorted = false;
   n.parent = newParent;
   n.position = to.items.size();
@@ -319,8 +353,11 @@ void TreeModel::Reserve(std::size_t count) {
 bool TreeModel::IsValid(NodeHandle node) const { return impl_->Find(node) != nullptr; }
 
 TNodeData* TreeModel::Data(NodeHandle node) {
-  Node* n = impl_->Find(node);
-  return n != nullptr ? &n->data : nullptr;
+  Impl& t = *impl_;
+  Node* n = t.Find(node);
+  if (n == nullptr) return nullptr;
+  t.Merge(*t.ListOf(n->parent));  // moves no node
+  return &n->data;
 }
 
 const TNodeData* TreeModel::Data(NodeHandle node) const {
@@ -342,6 +379,15 @@ void TreeModel::NotifyChanged(NodeHandle node) {
   t.Notify([&](TreeObserver& o) { o.NodeChanged(node); });
 }
 
+void TreeModel::SetMarks(NodeHandle node, std::int32_t hotkeySlot, bool hasKeystroke) {
+  Impl& t = *impl_;
+  Node* n = t.Find(node);
+  if (n == nullptr) return;
+  n->data.HotkeySlot = hotkeySlot;
+  n->data.HasKeystroke = hasKeystroke;
+  t.Notify([&](TreeObserver& o) { o.NodeChanged(node); });
+}
+
 std::size_t TreeModel::NodeCount() const { return impl_->count; }
 
 // ---- Navigation ------------------------------------------------------------------------
@@ -352,12 +398,12 @@ NodeHandle TreeModel::Parent(NodeHandle node) const {
 }
 
 NodeHandle TreeModel::FirstChild(NodeHandle parent) const {
-  const ChildList* list = impl_->ListOf(parent);
+  const ChildList* list = impl_->OrderedListOf(parent);
   return list != nullptr && !list->items.empty() ? list->items.front() : kNoNode;
 }
 
 NodeHandle TreeModel::LastChild(NodeHandle parent) const {
-  const ChildList* list = impl_->ListOf(parent);
+  const ChildList* list = impl_->OrderedListOf(parent);
   return list != nullptr && !list->items.empty() ? list->items.back() : kNoNode;
 }
 
@@ -371,12 +417,12 @@ NodeHandle TreeModel::PreviousSibling(NodeHandle node) const {
 
 std::size_t TreeModel::ChildCount(NodeHandle parent) const {
   const ChildList* list = impl_->ListOf(parent);
-  return list != nullptr ? list->items.size() : 0;
+  return list != nullptr ? list->Count() : 0;
 }
 
 const std::vector<NodeHandle>& TreeModel::Children(NodeHandle parent) const {
   static const std::vector<NodeHandle> kNone;
-  const ChildList* list = impl_->ListOf(parent);
+  const ChildList* list = impl_->OrderedListOf(parent);
   return list != nullptr ? list->items : kNone;
 }
 
@@ -394,8 +440,8 @@ NodeHandle TreeModel::NextVisible(NodeHandle node) const {
   // A hidden node's successors up to the end of its collapsed ancestor's subtree are hidden too.
   NodeHandle from = t.HiddenUnder(node);
   if (from == kNoNode) {
-    const Node& n = t.At(node);
-    if (n.expanded && !n.children.items.empty()) return n.children.items.front();
+    const std::vector<NodeHandle>& children = t.OrderedListOf(node)->items;
+    if (t.At(node).expanded && !children.empty()) return children.front();
     from = node;
   }
   for (NodeHandle h = from; h != kNoNode; h = t.At(h).parent) {
@@ -412,7 +458,7 @@ NodeHandle TreeModel::PreviousVisible(NodeHandle node) const {
   if (hidden != kNoNode) return hidden;
   NodeHandle h = t.PreviousSibling(node);
   if (h == kNoNode) return t.At(node).parent;
-  while (t.At(h).expanded && !t.At(h).children.items.empty()) h = t.At(h).children.items.back();
+  while (t.At(h).expanded && !t.OrderedListOf(h)->items.empty()) h = t.At(h).children.items.back();
   return h;
 }
 
@@ -453,12 +499,13 @@ void TreeModel::Collapse(NodeHandle node) {
 void TreeModel::CollapseAll() {
   Impl& t = *impl_;
   // Depth first, parents before their children.
-  std::vector<NodeHandle> pending(t.top.items.rbegin(), t.top.items.rend());
+  const std::vector<NodeHandle>& top = t.OrderedListOf(kNoNode)->items;
+  std::vector<NodeHandle> pending(top.rbegin(), top.rend());
   while (!pending.empty()) {
     const NodeHandle h = pending.back();
     pending.pop_back();
     Collapse(h);
-    const std::vector<NodeHandle>& children = t.At(h).children.items;
+    const std::vector<NodeHandle>& children = t.OrderedListOf(h)->items;
     pending.insert(pending.end(), children.rbegin(), children.rend());
   }
 }

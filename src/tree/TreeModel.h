@@ -23,11 +23,11 @@ namespace tembric::tree {
 class TreeObserver {
  public:
   virtual ~TreeObserver() = default;
-  virtual void NodeAdded(NodeHandle parent, NodeHandle node) = 0;    // parent kNoNode: top level
-  virtual void NodeRemoving(NodeHandle node) = 0;                    // with its subtree
+  virtual void NodeAdded(NodeHandle parent, NodeHandle node) = 0;  // parent kNoNode: top level
+  virtual void NodeRemoving(NodeHandle node) = 0;                  // with its subtree
   virtual void NodeMoved(NodeHandle node, NodeHandle oldParent) = 0;
   virtual void ChildrenReordered(NodeHandle parent) = 0;
-  virtual void NodeChanged(NodeHandle node) = 0;                     // data, caption, images
+  virtual void NodeChanged(NodeHandle node) = 0;  // data, caption, images
   virtual void ExpansionChanged(NodeHandle node, bool expanded) = 0;
   virtual void FocusMoved(NodeHandle oldNode, NodeHandle newNode) = 0;
   virtual void SelectionChanged(NodeHandle node, bool selected) = 0;
@@ -49,7 +49,9 @@ class TreeModel {
 
   // ---- Structure ----------------------------------------------------------
   // Adds a node as the last child of `parent` (kNoNode: top level), then
-  // re-sorts that parent's children. Returns the new node.
+  // re-sorts that parent's children. Returns the new node. Many additions
+  // in a row cost n log n: the new nodes are put in place together when the
+  // order is next read.
   NodeHandle AddChild(NodeHandle parent, TNodeData data);
   // Deletes `node` with its whole subtree. Focus on a deleted node moves to
   // kNoNode without calling the focus handlers.
@@ -63,22 +65,28 @@ class TreeModel {
   void Reserve(std::size_t count);
 
   bool IsValid(NodeHandle node) const;
-  TNodeData* Data(NodeHandle node);              // nullptr for an invalid node
+  // nullptr for an invalid node. Writable access first puts the node and its
+  // siblings in place, so that a Subject written through it does not decide
+  // the place of the nodes added before.
+  TNodeData* Data(NodeHandle node);
   const TNodeData* Data(NodeHandle node) const;
   // After the caller rewrote Data(). A caller that changes a Subject calls
   // it, so that the next AddChild under that parent restores the order.
   void NotifyChanged(NodeHandle node);
+  // Sets the two marks shown beside a record, which play no part in the
+  // order, and tells observers (NodeChanged); cheap also for a node just added.
+  void SetMarks(NodeHandle node, std::int32_t hotkeySlot, bool hasKeystroke);
   std::size_t NodeCount() const;
 
   // ---- Navigation (kNoNode where there is none) -------------------------------
-  NodeHandle Parent(NodeHandle node) const;             // kNoNode at the top level
-  NodeHandle FirstChild(NodeHandle parent) const;       // parent kNoNode: first top-level node
+  NodeHandle Parent(NodeHandle node) const;        // kNoNode at the top level
+  NodeHandle FirstChild(NodeHandle parent) const;  // parent kNoNode: first top-level node
   NodeHandle LastChild(NodeHandle parent) const;
   NodeHandle NextSibling(NodeHandle node) const;
   NodeHandle PreviousSibling(NodeHandle node) const;
-  std::size_t ChildCount(NodeHandle parent) const;      // direct children
+  std::size_t ChildCount(NodeHandle parent) const;  // direct children
   const std::vector<NodeHandle>& Children(NodeHandle parent) const;
-  int Level(NodeHandle node) const;                     // 0 at the top level
+  int Level(NodeHandle node) const;  // 0 at the top level
   // Visible: every ancestor expanded. Depth-first order.
   NodeHandle NextVisible(NodeHandle node) const;
   NodeHandle PreviousVisible(NodeHandle node) const;
@@ -86,13 +94,13 @@ class TreeModel {
   // ---- Order ----------------------------------------------------------------
   // Sorts one node's direct children (kNoNode: the top level), stably.
   void SortChildren(NodeHandle parent);
-  int CompareNodes(NodeHandle a, NodeHandle b) const;   // by Subject
+  int CompareNodes(NodeHandle a, NodeHandle b) const;  // by Subject
 
   // ---- Expansion ----------------------------------------------------------
   // Only a node with children is expanded; one that loses its last child
   // collapses.
   bool Expanded(NodeHandle node) const;
-  void Expand(NodeHandle node);    // re-sorts the node's children
+  void Expand(NodeHandle node);  // re-sorts the node's children
   void Collapse(NodeHandle node);
   void CollapseAll();
 
