@@ -21,7 +21,14 @@ std::string_view Trim(std::string_view s) {
 
 }  // namespace
 
-std::string Quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quote(std::string_view text) {
+  std::string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += '"';
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
 
 int FindField(const std::vector<FieldDef>& fields, std::string_view name) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
