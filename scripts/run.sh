@@ -34,6 +34,7 @@ export WINEPREFIX=$repo/$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="m
 xvfb_pid=""
 wm_pid=""
 wine_pid=""
+# shellcheck disable=SC2317  # called through the EXIT trap
 cleanup() {
   trap - EXIT INT TERM HUP
   if [ -n "$wine_pid" ] && kill -0 "$wine_pid" 2>/dev/null; then
@@ -64,7 +65,8 @@ if [ -z "${DISPLAY:-}" ]; then
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
   [ -s "$displayfile" ] || { echo "run: Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=":$(head -n 1 "$displayfile")"
+  DISPLAY=":$(head -n 1 "$displayfile")"
+  export DISPLAY
   rm -f "$displayfile"
   setsid openbox --sm-disable >/dev/null 2>&1 &
   wm_pid=$!

@@ -16,6 +16,7 @@ packages=(
   mingw-w64 wine wine64
   xvfb openbox xdotool x11-utils imagemagick xclip
   libjpeg-dev
+  clang-format shellcheck
 )
 
 missing=()
@@ -58,7 +59,8 @@ if [ ! -f "$prefix/lib/libjpeg.a" ]; then
   echo "setup: building libjpeg-turbo for MinGW"
   mkdir -p "$deps/src"
   (cd "$deps/src" && { ls -d libjpeg-turbo-*/ >/dev/null 2>&1 || apt-get source -qq libjpeg-turbo >/dev/null 2>&1; })
-  srcdir=$(ls -d "$deps"/src/libjpeg-turbo-*/ | head -n 1)
+  srcdirs=("$deps"/src/libjpeg-turbo-*/)
+  srcdir=${srcdirs[0]}
   cmake -S "$srcdir" -B "$deps/build-libjpeg" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \

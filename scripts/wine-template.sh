@@ -14,9 +14,9 @@ rm -rf "$dir"
 mkdir -p "$(dirname "$dir")"
 export WINEPREFIX=$dir WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 # Without a display wineboot is faster and needs no X server.
-DISPLAY= wineboot -i >/dev/null 2>&1
+DISPLAY='' wineboot -i >/dev/null 2>&1
 # Keys typed with xdotool follow the window the program brings forward.
-DISPLAY= wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /t REG_SZ /d N /f >/dev/null 2>&1
+DISPLAY='' wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /t REG_SZ /d N /f >/dev/null 2>&1
 wineserver -w
 touch "$dir/.tembric-ready"
 echo "$dir"

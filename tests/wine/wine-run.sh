@@ -21,6 +21,7 @@ template=$(flock "$repo/build/wine-template.lock" "$repo/scripts/wine-template.s
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/tembric-wine.XXXXXX")
 xvfb_pid=
+# shellcheck disable=SC2317  # called through the EXIT trap
 cleanup() {
   WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
   WINEPREFIX=$prefix wineserver -w >/dev/null 2>&1 || true

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # End-to-end harness, sourced by tests/e2e/test_*.sh (and bench/wine).
 #
 # e2e_setup gives the calling script, all private to it:

@@ -86,8 +86,8 @@ int Controls(const Args& args) {
       details = "buttons " + std::to_string(n);
     }
     std::printf("%s\t%s\t%s\t%ld,%ld,%ld,%ld\t%s\t%s\n", Hex(child).c_str(), cls.c_str(),
-                IsWindowVisible(child) ? "visible" : "hidden", r.left, r.top, r.right, r.bottom,
-                Escape(text).c_str(), details.c_str());
+                IsWindowVisible(child) ? "visible" : "hidden", r.left, r.top, r.right, r.bottom, Escape(text).c_str(),
+                details.c_str());
   }
   return kYes;
 }
@@ -98,8 +98,10 @@ int Controls(const Args& args) {
 int EditText(const Args& args) {
   std::size_t pos = 0;
   int want = 0;  // 0 any, 1 multi-line, 2 one-line
-  if (pos < args.size() && args[pos] == "-multiline") want = 1, ++pos;
-  else if (pos < args.size() && args[pos] == "-single") want = 2, ++pos;
+  if (pos < args.size() && args[pos] == "-multiline")
+    want = 1, ++pos;
+  else if (pos < args.size() && args[pos] == "-single")
+    want = 2, ++pos;
   HWND window = nullptr;
   if (const int rc = FindOne(args, &pos, &window); rc != kYes) return rc;
   if (pos != args.size()) return kUsage;

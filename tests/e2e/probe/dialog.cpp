@@ -76,8 +76,7 @@ int Press(const Args& args) {
   for (HWND child : Children(dialogs.front())) {
     if (!IsButton(child) || WithoutAccelerator(TitleOf(child)) != args[1]) continue;
     const int id = GetDlgCtrlID(child);
-    if (!PostMessageA(dialogs.front(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                      reinterpret_cast<LPARAM>(child)))
+    if (!PostMessageA(dialogs.front(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(child)))
       return kNo;
     std::printf("pressed %s (id %d)\n", args[1].c_str(), id);
     return kYes;

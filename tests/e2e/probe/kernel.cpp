@@ -21,8 +21,7 @@ int MutexExists(const Args& args) {
   }
   // Something else holds the name (ERROR_INVALID_HANDLE: an object of another
   // type); it still blocks a mutex of that name.
-  std::printf("mutex \"%s\" cannot be opened (error %lu)\n", args[0].c_str(),
-              static_cast<unsigned long>(error));
+  std::printf("mutex \"%s\" cannot be opened (error %lu)\n", args[0].c_str(), static_cast<unsigned long>(error));
   return kYes;
 }
 

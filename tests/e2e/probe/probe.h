@@ -62,7 +62,7 @@ std::string Hex(HWND hwnd);
 // A top-level window selected by class or by exact title.
 struct Query {
   bool by_title = false;
-  std::string text;       // class name, or title when by_title
+  std::string text;  // class name, or title when by_title
   bool visible_only = false;
   std::string dialog_class;  // when set, the class must match too (title queries)
 };
@@ -112,27 +112,26 @@ std::string ControlText(HWND control);
 // Captions of a tab control's pages.
 std::vector<std::string> TabCaptions(HWND tabs);
 // Sends a message with a deadline; false when the window does not answer.
-bool SendWithin(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result,
-                DWORD timeout_ms = 5000);
+bool SendWithin(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result, DWORD timeout_ms = 5000);
 
 // ---- commands ----
 
-int WaitWindow(const Args& args);    // wait-window [-visible] CLASS|-name TITLE SECONDS
-int WaitGone(const Args& args);      // wait-gone CLASS|-name TITLE SECONDS
-int WindowsOfExe(const Args& args);  // windows-of-exe NAME
-int DialogText(const Args& args);    // dialog-text TITLE
-int Press(const Args& args);         // press TITLE BUTTON
-int MutexExists(const Args& args);   // mutex-exists NAME
-int WatchClass(const Args& args);    // watch-class CLASS SECONDS
-int Answers(const Args& args);       // answers CLASS SECONDS
-int WaitStarted(const Args& args);   // wait-started MAIN SPLASH SECONDS
-int TreeItems(const Args& args);     // tree-items WINDOW
-int WaitTree(const Args& args);      // wait-tree WINDOW MIN_ITEMS SECONDS
-int WindowState(const Args& args);   // window-state WINDOW
-int CloseBox(const Args& args);      // close-box WINDOW
-int Controls(const Args& args);      // controls WINDOW
-int EditText(const Args& args);      // edit-text [-multiline | -single] WINDOW
-int Toolbar(const Args& args);       // toolbar WINDOW
+int WaitWindow(const Args& args);        // wait-window [-visible] CLASS|-name TITLE SECONDS
+int WaitGone(const Args& args);          // wait-gone CLASS|-name TITLE SECONDS
+int WindowsOfExe(const Args& args);      // windows-of-exe NAME
+int DialogText(const Args& args);        // dialog-text TITLE
+int Press(const Args& args);             // press TITLE BUTTON
+int MutexExists(const Args& args);       // mutex-exists NAME
+int WatchClass(const Args& args);        // watch-class CLASS SECONDS
+int Answers(const Args& args);           // answers CLASS SECONDS
+int WaitStarted(const Args& args);       // wait-started MAIN SPLASH SECONDS
+int TreeItems(const Args& args);         // tree-items WINDOW
+int WaitTree(const Args& args);          // wait-tree WINDOW MIN_ITEMS SECONDS
+int WindowState(const Args& args);       // window-state WINDOW
+int CloseBox(const Args& args);          // close-box WINDOW
+int Controls(const Args& args);          // controls WINDOW
+int EditText(const Args& args);          // edit-text [-multiline | -single] WINDOW
+int Toolbar(const Args& args);           // toolbar WINDOW
 int ClipboardSetText(const Args& args);  // clipboard-set-text TEXT
 int ClipboardText(const Args& args);     // clipboard-text
 int ClipboardFormats(const Args& args);  // clipboard-formats

@@ -7,9 +7,8 @@
 namespace probe {
 
 RemoteMemory::RemoteMemory(HWND window, std::size_t size) : size_(size) {
-  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                             PROCESS_QUERY_INFORMATION,
-                         FALSE, ProcessOf(window));
+  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION, FALSE,
+                         ProcessOf(window));
   if (process_ == nullptr) return;
   address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
 }

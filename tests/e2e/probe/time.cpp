@@ -1,6 +1,6 @@
 // Deadlines, wall-clock time and millisecond sleeps.
-#include "probe.h"
-
+#include "probe.h"  // windows.h, which mmsystem.h needs first
+// after windows.h
 #include <mmsystem.h>
 
 #include <cstdlib>

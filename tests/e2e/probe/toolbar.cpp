@@ -47,8 +47,8 @@ int Toolbar(const Args& args) {
   }
   LRESULT count = 0;
   SendWithin(toolbar, TB_BUTTONCOUNT, 0, 0, &count);
-  std::printf("toolbar %s %s buttons %lld\n", Hex(toolbar).c_str(),
-              IsWindowVisible(toolbar) ? "visible" : "hidden", static_cast<long long>(count));
+  std::printf("toolbar %s %s buttons %lld\n", Hex(toolbar).c_str(), IsWindowVisible(toolbar) ? "visible" : "hidden",
+              static_cast<long long>(count));
   constexpr std::size_t kMax = 256;
   RemoteMemory memory(toolbar, sizeof(TBBUTTON) + sizeof(RECT) + kMax);
   if (!memory.Ok()) {
@@ -66,14 +66,13 @@ int Toolbar(const Args& args) {
       return kNo;
     }
     // A hidden button has no rectangle.
-    const bool placed = SendWithin(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(i), memory.Param(rect_at), &ok) &&
-                        ok && memory.Read(rect_at, &r, sizeof r);
+    const bool placed = SendWithin(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(i), memory.Param(rect_at), &ok) && ok &&
+                        memory.Read(rect_at, &r, sizeof r);
     std::string text;
     LRESULT length = 0;
     const char zero = 0;
     memory.Write(text_at, &zero, 1);
-    if (SendWithin(toolbar, TB_GETBUTTONTEXTA, static_cast<WPARAM>(button.idCommand), memory.Param(text_at),
-                   &length) &&
+    if (SendWithin(toolbar, TB_GETBUTTONTEXTA, static_cast<WPARAM>(button.idCommand), memory.Param(text_at), &length) &&
         length > 0 && static_cast<std::size_t>(length) < kMax)
       text = memory.ReadText(text_at, kMax);
     const bool separator = (button.fsStyle & BTNS_SEP) != 0;
@@ -83,8 +82,10 @@ int Toolbar(const Args& args) {
                 : (button.fsState & TBSTATE_ENABLED) ? "enabled"
                                                      : "disabled",
                 (button.fsState & TBSTATE_CHECKED) ? "checked" : "-");
-    if (placed) PrintCentre(toolbar, r);
-    else std::printf("- -");
+    if (placed)
+      PrintCentre(toolbar, r);
+    else
+      std::printf("- -");
     std::printf("\t%s\n", Escape(WithoutAmpersands(text)).c_str());
   }
   return kYes;

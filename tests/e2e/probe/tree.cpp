@@ -44,8 +44,7 @@ class TreeReader {
     const char zero = 0;
     LRESULT ok = 0;
     if (!memory_.Write(0, &tv, sizeof tv) || !memory_.Write(sizeof tv, &zero, 1) ||
-        !SendWithin(tree_, TVM_GETITEMA, 0, memory_.Param(), &ok) || !ok ||
-        !memory_.Read(0, &tv, sizeof tv))
+        !SendWithin(tree_, TVM_GETITEMA, 0, memory_.Param(), &ok) || !ok || !memory_.Read(0, &tv, sizeof tv))
       return false;
     item->handle = handle;
     item->depth = depth;

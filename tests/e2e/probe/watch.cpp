@@ -62,9 +62,9 @@ int WatchClass(const Args& args) {
       const Placement now = PlacementOf(hwnd);
       // The window may have been destroyed between the two calls.
       if (IsWindow(hwnd) && (!seen || hwnd != last_hwnd || !(now == last))) {
-        std::printf("rect %ld %ld %ld %ld client %ld %ld %s at %.1f\n", now.window.left,
-                    now.window.top, now.window.right, now.window.bottom, now.client.right,
-                    now.client.bottom, now.visible ? "visible" : "hidden", ElapsedMs());
+        std::printf("rect %ld %ld %ld %ld client %ld %ld %s at %.1f\n", now.window.left, now.window.top,
+                    now.window.right, now.window.bottom, now.client.right, now.client.bottom,
+                    now.visible ? "visible" : "hidden", ElapsedMs());
         std::fflush(stdout);
         seen = true;
         last_hwnd = hwnd;
@@ -94,8 +94,7 @@ int Answers(const Args& args) {
     }
     TinySleep();
   }
-  std::printf(found ? "window of class %s does not answer after %gs\n"
-                    : "no window of class %s after %gs\n",
+  std::printf(found ? "window of class %s does not answer after %gs\n" : "no window of class %s after %gs\n",
               args[0].c_str(), seconds);
   return kNo;
 }
