@@ -22,7 +22,7 @@ class MainBlobFile final : public BlobFileSeam {
     try {
       if (store::CreateBlobFileIfMissing(store::BlobFile::InFolder(files_, folder_))) Trace("Created data.tmd");
     } catch (const std::exception& e) {
-      notices_.Show(NoticeKind::Error, e.what());
+      notices_.Show(NoticeKind::Information, e.what());
     }
   }
 

@@ -18,7 +18,7 @@ void MainLifecycle::FormCreate(const std::string& stamp) {
     Trace("No lock on the library folder: " + std::string(e.what()));
   }
   for (const auto& notice : store::OpenLibrary(library_, fs_, folder_, stamp))
-    notices_.Show(NoticeKind::Warning, notice.Message());
+    notices_.Show(NoticeKind::Information, notice.Message());
 }
 
 void MainLifecycle::FormDestroy() {

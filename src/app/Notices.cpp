@@ -17,7 +17,7 @@ bool RunHandler(Notices& notices, const std::function<void()>& handler) noexcept
   // Shown outside the catch blocks: a notice may pump messages, and another
   // handler failing meanwhile must not find this exception still in flight.
   try {
-    notices.Show(NoticeKind::Error, text);
+    notices.Show(NoticeKind::Plain, text);
   } catch (...) {
     // Nothing is left to tell the user with.
   }

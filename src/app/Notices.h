@@ -7,10 +7,11 @@
 
 namespace tembric::app {
 
+// The kind chooses the box's icon.
 enum class NoticeKind {
-  Information,  // start-up notices
-  Warning,      // something was kept aside or checked; the program carries on
-  Error,        // the text of an error raised inside a handler
+  Information,  // notices at start-up, the library's opening included
+  Warning,      // the record dialog's checks
+  Plain,        // everything else: errors in actions and handlers, plugin messages; no icon
 };
 
 class Notices {
@@ -21,7 +22,7 @@ class Notices {
 };
 
 // Runs one handler. An exception it raises ends the handler there: its text
-// is shown as an error notice and false is returned, so that the caller
+// is shown as a plain notice and false is returned, so that the caller
 // carries on with the program. Nothing propagates.
 bool RunHandler(Notices& notices, const std::function<void()>& handler) noexcept;
 

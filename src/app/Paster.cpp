@@ -41,7 +41,7 @@ paste::PasteResult Paster::Paste(const PasteCall& call) {
 
 void Paster::HideMainWindow() { deps_.window.HideMainWindow(); }
 
-void Paster::ShowMessage(const std::string& text) { deps_.notices.Show(NoticeKind::Error, text); }
+void Paster::ShowMessage(const std::string& text) { deps_.notices.Show(NoticeKind::Plain, text); }
 
 void Paster::Trace(const std::string& line) { app::Trace(line); }
 

@@ -112,7 +112,7 @@ TEST_F(MainControllerTest, RefusedSettingsWriteAtShutdownStillSavesTheRecords) {
   main.FormDestroy();
 
   ASSERT_EQ(notices.shown.size(), 1u);
-  EXPECT_EQ(notices.shown[0].kind, NoticeKind::Error);
+  EXPECT_EQ(notices.shown[0].kind, NoticeKind::Plain);
   EXPECT_EQ(notices.shown[0].text, std::string("Unable to write to ") + kIni);
   EXPECT_THAT(events, ElementsAre("Hook.SwitchOff", "Clipboard.Leave"));
   ASSERT_TRUE(disk.Exists(kRecords));

@@ -47,10 +47,10 @@ TEST(RunHandler, ShowsTheErrorTextAndSkipsTheRestOfTheHandler) {
     steps.push_back(2);
   }));
   EXPECT_THAT(steps, ElementsAre(1));
-  EXPECT_THAT(notices.shown, ElementsAre(Notice{NoticeKind::Error, "tembric.db: Access is denied"}));
+  EXPECT_THAT(notices.shown, ElementsAre(Notice{NoticeKind::Plain, "tembric.db: Access is denied"}));
 
   EXPECT_FALSE(RunHandler(notices, [] { throw 42; }));
-  EXPECT_EQ(notices.shown.back(), (Notice{NoticeKind::Error, "Unknown error"}));
+  EXPECT_EQ(notices.shown.back(), (Notice{NoticeKind::Plain, "Unknown error"}));
 
   notices.shown.clear();
   EXPECT_TRUE(RunHandler(notices, [&] { steps.push_back(3); }));
@@ -98,14 +98,14 @@ TEST_F(MainLifecycleTest, DestructionWithoutOpenedTablesWritesNothing) {
   EXPECT_THAT(notices.shown, IsEmpty());
 }
 
-TEST_F(MainLifecycleTest, UnreadableTableIsReportedAsWarningAndTheOthersOpen) {
+TEST_F(MainLifecycleTest, UnreadableTableIsAStartNoticeAndTheOthersOpen) {
   disk.Put(kRecordsPath, Text("not a table file"));
   MainLifecycle main(files, kFolder, notices);
 
   main.FormCreate(kStamp);
 
   ASSERT_EQ(notices.shown.size(), 1u);
-  EXPECT_EQ(notices.shown[0].kind, NoticeKind::Warning);
+  EXPECT_EQ(notices.shown[0].kind, NoticeKind::Information);
   EXPECT_THAT(notices.shown[0].text, HasSubstr("tembric.db"));
   EXPECT_NE(main.Library().windows.State(), store::TableState::Inactive);
   EXPECT_NE(main.Library().relations.State(), store::TableState::Inactive);
@@ -123,7 +123,7 @@ TEST_F(MainLifecycleTest, UnreadableFileThatCouldNotBeKeptAsideIsNeverOverwritte
 
   EXPECT_EQ(disk.Get(kRecordsPath), Text("not a table file"));
   ASSERT_EQ(notices.shown.size(), 2u);
-  EXPECT_EQ(notices.shown[1].kind, NoticeKind::Error);
+  EXPECT_EQ(notices.shown[1].kind, NoticeKind::Plain);
 }
 
 TEST_F(MainLifecycleTest, FailedSaveIsReportedNotThrown) {
@@ -135,7 +135,7 @@ TEST_F(MainLifecycleTest, FailedSaveIsReportedNotThrown) {
   main.FormDestroy();
 
   ASSERT_EQ(notices.shown.size(), 1u);
-  EXPECT_EQ(notices.shown[0].kind, NoticeKind::Error);
+  EXPECT_EQ(notices.shown[0].kind, NoticeKind::Plain);
   EXPECT_THAT(notices.shown[0].text, HasSubstr("Access is denied"));
   EXPECT_FALSE(disk.Exists(kRecordsPath));
 }

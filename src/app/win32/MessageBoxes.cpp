@@ -15,9 +15,9 @@ std::string& Caption() {
 void SetMessageBoxCaption(const std::string& caption) { Caption() = caption; }
 
 void ShowMessageBox(NoticeKind kind, const std::string& text) {
-  UINT icon = MB_ICONINFORMATION;
+  UINT icon = 0;  // plain: no icon
+  if (kind == NoticeKind::Information) icon = MB_ICONINFORMATION;
   if (kind == NoticeKind::Warning) icon = MB_ICONWARNING;
-  if (kind == NoticeKind::Error) icon = MB_ICONERROR;
   MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | icon);
 }
 
