@@ -4,29 +4,13 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/Collation.h"
 #include "store/DataTable.h"
 #include "store/Tables.h"
 #include "tree/TreeModel.h"
 
 namespace tembric::tree {
 namespace {
-
-// Letter case folded as the system's ANSI code page (Windows-1252) has it:
-// ASCII, the Latin-1 letters and the few letters of the 0x80 row.
-const std::string& FoldCase(std::string_view text, std::string& folded) {
-  folded.assign(text);
-  for (char& c : folded) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
-      c = static_cast<char>(b + 0x20);
-    } else if (b == 0x8A || b == 0x8C || b == 0x8E) {  // Š Œ Ž
-      c = static_cast<char>(b + 0x10);
-    } else if (b == 0x9F) {  // Ÿ
-      c = static_cast<char>(0xFF);
-    }
-  }
-  return folded;
-}
 
 // Not null and not empty.
 bool Present(const store::Value& value) { return value.IsText() && !value.Text().empty(); }
@@ -44,6 +28,8 @@ bool IsSystemPath(std::string_view fullName) {
 void BuildTree(TreeModel& tree, store::DataTable& records, HotkeyRegistrar& hotkeys) {
   std::unordered_map<std::string, NodeHandle> folders;  // folded FullName → node
   std::string key;
+  // Folded as the system's code page pairs capitals and small letters.
+  const platform::Collation& letters = tree.Collation();
   records.SetIndexName(store::kRecordsIndex);
   tree.Reserve(tree.NodeCount() + records.RecordCount());
   for (records.First(); !records.Eof(); records.Next()) {
@@ -55,7 +41,8 @@ void BuildTree(TreeModel& tree, store::DataTable& records, HotkeyRegistrar& hotk
       const std::string_view folder = category.IsText() ? std::string_view(category.Text()) : std::string_view();
       NodeHandle parent = kNoNode;
       if (!folder.empty()) {
-        const auto found = folders.find(FoldCase(folder, key));
+        letters.FoldCase(folder, key);
+        const auto found = folders.find(key);
         if (found != folders.end()) parent = found->second;
       }
 
@@ -69,7 +56,8 @@ void BuildTree(TreeModel& tree, store::DataTable& records, HotkeyRegistrar& hotk
       const NodeHandle node = tree.AddChild(parent, std::move(data));
 
       if (type == static_cast<std::int64_t>(store::RecordType::Folder) && !path.empty()) {
-        folders.emplace(FoldCase(path, key), node);  // the first folder of a path stays
+        letters.FoldCase(path, key);
+        folders.emplace(key, node);  // the first folder of a path stays
       }
 
       const store::Value shortcut = records.Get("ShortCut");

@@ -32,11 +32,10 @@ bool IsAtOrBelow(std::string_view fullName, std::string_view folder);
 // Places a node for every row of `records` but the system paths, visiting
 // the rows in TembricByFullName order (which selects that index and cancels
 // any range): a row goes below the folder whose path equals its Category,
-// letter case ignored (the first folder row of a path wins), else at the top
-// level. Fills the node data, registers the row's hotkey and writes the
-// node's handle to the row's Node field. A row that fails is skipped and the
-// walk goes on. The table's after-scroll handler is expected to be detached
-// and is left as it is.
+// letter case ignored as the tree's collation folds it (the system's ANSI
+// code page; the first folder row of a path wins), else at the top level. Fills the node data, registers the row's
+// hotkey and writes the node's handle to the row's Node field. A row that fails is skipped and the walk goes on. The
+// table's after-scroll handler is expected to be detached and is left as it is.
 void BuildTree(TreeModel& tree, store::DataTable& records, HotkeyRegistrar& hotkeys);
 
 }  // namespace tembric::tree

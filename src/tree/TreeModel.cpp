@@ -390,6 +390,8 @@ void TreeModel::SetMarks(NodeHandle node, std::int32_t hotkeySlot, bool hasKeyst
 
 std::size_t TreeModel::NodeCount() const { return impl_->count; }
 
+const platform::Collation& TreeModel::Collation() const { return impl_->collation; }
+
 // ---- Navigation ------------------------------------------------------------------------
 
 NodeHandle TreeModel::Parent(NodeHandle node) const {

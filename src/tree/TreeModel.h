@@ -77,6 +77,9 @@ class TreeModel {
   // order, and tells observers (NodeChanged); cheap also for a node just added.
   void SetMarks(NodeHandle node, std::int32_t hotkeySlot, bool hasKeystroke);
   std::size_t NodeCount() const;
+  // What siblings are ordered with; it also folds the letter case of folder
+  // paths.
+  const platform::Collation& Collation() const;
 
   // ---- Navigation (kNoNode where there is none) -------------------------------
   NodeHandle Parent(NodeHandle node) const;        // kNoNode at the top level

@@ -10,6 +10,7 @@
 #include "fakes/FakeHotkeys.h"
 #include "fakes/TreeRecords.h"
 #include "platform/Collation.h"
+#include "platform/posix/PosixCollation.h"
 #include "store/DataTable.h"
 #include "store/SyntheticLibrary.h"
 #include "store/Tables.h"
@@ -114,6 +115,21 @@ TEST_F(TreeBuildTest, MapsFoldersWithoutRegardToCaseAndTheFirstFolderWins) {
 
   EXPECT_EQ(Outline(tree), "Work,WORK[a,b,c]");
   EXPECT_EQ(tree.ChildCount(FindNode(tree, "\\Work")), 0u);
+}
+
+TEST_F(TreeBuildTest, MapsFoldersWithTheLetterCaseOfTheSystemCodePage) {
+  // Windows-1251: folders "ПИСЬМА" and "ЁЛКА" with rows below them spelt in
+  // small letters.
+  const std::string letters = "\xCF\xC8\xD1\xDC\xCC\xC0", fir = "\xA8\xCB\xCA\xC0";
+  AddFolder(records, "", letters);
+  AddText(records, "\\\xCF\xE8\xF1\xFC\xEC\xE0", "a");
+  AddFolder(records, "", fir);
+  AddText(records, "\\\xB8\xEB\xEA\xE0", "b");
+  TreeModel cyrillic(platform::CodePageCollation(1251));
+  BuildTree(cyrillic, records, hotkeys);
+
+  EXPECT_THAT(ChildSubjects(cyrillic, FindNode(cyrillic, "\\" + letters)), ElementsAre("a"));
+  EXPECT_THAT(ChildSubjects(cyrillic, FindNode(cyrillic, "\\" + fir)), ElementsAre("b"));
 }
 
 TEST_F(TreeBuildTest, SkipsTheSystemPathsButNotTheirLookAlikes) {

@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "fakes/TreeRecords.h"
 #include "platform/Collation.h"
+#include "platform/posix/PosixCollation.h"
 #include "tree/TreeModel.h"
 
 namespace tembric::tree {
@@ -94,6 +96,37 @@ TEST(TreeCollation, IsATotalOrder) {
       ASSERT_LE(Collation().Compare(texts[i], texts[j]), 0) << texts[i] << " / " << texts[j];
     }
   }
+}
+
+TEST(TreeCollation, FoldsLetterCaseAsTheSystemCodePagePairsLetters) {
+  struct Case {
+    unsigned codePage;
+    std::string a, b;
+    bool alike;
+  };
+  const Case cases[] = {
+      {1251, "\xCF\xE8\xF1\xFC\xEC\xE0", "\xCF\xC8\xD1\xDC\xCC\xC0", true},            // Письма, ПИСЬМА
+      {1251, "\xD7\xFC\xFF \xB8\xEB\xEA\xE0", "\xD7\xDC\xDF \xA8\xCB\xCA\xC0", true},  // чья ёлка, ЧЬЯ ЁЛКА
+      {1252, "\xDF", "\xFF", false},                                                   // ß, ÿ
+      {1252, "\xD7", "\xF7", false},                                                   // ×, ÷
+      {1252, "\xC0\x9F", "\xE0\xFF", true},                                            // ÀŸ, àÿ
+      {1253, "\xDC\xEB\xF6\xE1", "\xA2\xCB\xD6\xC1", true},                            // άλφα, ΆΛΦΑ
+      {1250,
+       "\xA3\xF3"
+       "d\x9F",
+       "\xA3\xD3"
+       "D\x8F",
+       true},                      // Łódź, ŁÓDŹ
+      {1250, "\xB3", "l", false},  // ł, l
+  };
+  for (const Case& c : cases) {
+    std::string a, b;
+    platform::CodePageCollation(c.codePage).FoldCase(c.a, a);
+    platform::CodePageCollation(c.codePage).FoldCase(c.b, b);
+    EXPECT_EQ(a == b, c.alike) << c.codePage << ": " << c.a << " / " << c.b;
+    EXPECT_EQ(a.size(), c.a.size());
+  }
+  EXPECT_THROW(platform::CodePageCollation(437), std::invalid_argument);
 }
 
 // ---- Sibling order ----------------------------------------------------------------------

@@ -1,6 +1,9 @@
 // A portable approximation of the Windows user-locale word sort, so that the
 // native build orders texts the way the Windows build does for the texts
-// records usually carry. Texts are read as Windows-1252.
+// records usually carry. Texts are read as Windows-1252 for the order; the
+// letter case is folded as one of the Windows ANSI code pages 1250 (Central
+// European), 1251 (Cyrillic), 1252 (Western, the default) or 1253 (Greek)
+// pairs capitals and small letters.
 //
 // The comparison has four levels; a later level decides only when the
 // earlier ones found the texts equal:
@@ -28,11 +31,14 @@
 //   "ñ" as a letter of its own, ...) are not.
 // - Digits compare one by one, as the word sort does without its option for
 //   numeric order ("10" before "9").
+#include "platform/posix/PosixCollation.h"
+
 #include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
 #include <string_view>
-
-#include "platform/Collation.h"
 
 namespace tembric::platform {
 namespace {
@@ -124,8 +130,69 @@ int CompareLevel(std::string_view a, std::string_view b, Level level) {
   return i < a.size() ? 1 : j < b.size() ? -1 : 0;
 }
 
+// Capitals first to last become small letters from `small` on.
+struct CasePairs {
+  unsigned char first, last, small;
+};
+
+using SmallLetters = std::array<unsigned char, 256>;
+
+constexpr SmallLetters MakeSmallLetters(std::initializer_list<CasePairs> pairs) {
+  SmallLetters table{};
+  for (int c = 0; c < 256; ++c) table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c);
+  for (int c = 'A'; c <= 'Z'; ++c) table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - 'A' + 'a');
+  for (const CasePairs& p : pairs) {
+    for (int c = p.first; c <= p.last; ++c)
+      table[static_cast<std::size_t>(c)] = static_cast<unsigned char>(p.small + c - p.first);
+  }
+  return table;
+}
+
+// The letter pairs above 127 of each code page, as Windows lower-cases them.
+constexpr SmallLetters kSmall1250 = MakeSmallLetters({{0x8A, 0x8A, 0x9A},
+                                                      {0x8C, 0x8F, 0x9C},
+                                                      {0xA3, 0xA3, 0xB3},
+                                                      {0xA5, 0xA5, 0xB9},
+                                                      {0xAA, 0xAA, 0xBA},
+                                                      {0xAF, 0xAF, 0xBF},
+                                                      {0xBC, 0xBC, 0xBE},
+                                                      {0xC0, 0xD6, 0xE0},
+                                                      {0xD8, 0xDE, 0xF8}});
+constexpr SmallLetters kSmall1251 = MakeSmallLetters({{0x80, 0x80, 0x90},
+                                                      {0x81, 0x81, 0x83},
+                                                      {0x8A, 0x8A, 0x9A},
+                                                      {0x8C, 0x8F, 0x9C},
+                                                      {0xA1, 0xA1, 0xA2},
+                                                      {0xA3, 0xA3, 0xBC},
+                                                      {0xA5, 0xA5, 0xB4},
+                                                      {0xA8, 0xA8, 0xB8},
+                                                      {0xAA, 0xAA, 0xBA},
+                                                      {0xAF, 0xAF, 0xBF},
+                                                      {0xB2, 0xB2, 0xB3},
+                                                      {0xBD, 0xBD, 0xBE},
+                                                      {0xC0, 0xDF, 0xE0}});
+constexpr SmallLetters kSmall1252 = MakeSmallLetters({{0x8A, 0x8A, 0x9A},
+                                                      {0x8C, 0x8C, 0x9C},
+                                                      {0x8E, 0x8E, 0x9E},
+                                                      {0x9F, 0x9F, 0xFF},
+                                                      {0xC0, 0xD6, 0xE0},
+                                                      {0xD8, 0xDE, 0xF8}});
+constexpr SmallLetters kSmall1253 = MakeSmallLetters({{0xA2, 0xA2, 0xDC},
+                                                      {0xB8, 0xBA, 0xDD},
+                                                      {0xBC, 0xBC, 0xFC},
+                                                      {0xBE, 0xBF, 0xFD},
+                                                      {0xC1, 0xD1, 0xE1},
+                                                      {0xD3, 0xDB, 0xF3}});
+
 class PosixCollation final : public Collation {
  public:
+  explicit constexpr PosixCollation(const SmallLetters& small) : small_(small) {}
+
+  void FoldCase(std::string_view text, std::string& folded) const override {
+    folded.assign(text);
+    for (char& c : folded) c = static_cast<char>(small_[static_cast<unsigned char>(c)]);
+  }
+
   int Compare(std::string_view a, std::string_view b) const override {
     if (const int d = CompareLevel(a, b, [](char c) { return Primary(c); })) return d;
     if (const int d = CompareLevel(a, b, [](char c) { return Accent(c); })) return d;
@@ -136,13 +203,29 @@ class PosixCollation final : public Collation {
     if (ignoredA != ignoredB) return ignoredA < ignoredB ? -1 : 1;
     return Sign(a.compare(b));
   }
+
+ private:
+  const SmallLetters& small_;
 };
 
 }  // namespace
 
-const Collation& UserCollation() {
-  static const PosixCollation collation;
-  return collation;
+const Collation& CodePageCollation(unsigned codePage) {
+  static const PosixCollation cp1250(kSmall1250), cp1251(kSmall1251), cp1252(kSmall1252), cp1253(kSmall1253);
+  switch (codePage) {
+    case 1250:
+      return cp1250;
+    case 1251:
+      return cp1251;
+    case 1252:
+      return cp1252;
+    case 1253:
+      return cp1253;
+    default:
+      throw std::invalid_argument("No letter case table for code page " + std::to_string(codePage));
+  }
 }
+
+const Collation& UserCollation() { return CodePageCollation(1252); }
 
 }  // namespace tembric::platform

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <string>
 
 #include "platform/Collation.h"
 
@@ -22,6 +23,16 @@ class Win32Collation final : public Collation {
     const int bytes = common == 0 ? 0 : std::memcmp(a.data(), b.data(), common);
     if (bytes != 0) return bytes;
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+  }
+
+  void FoldCase(std::string_view text, std::string& folded) const override {
+    // The system locale's ANSI code page is the one the texts are written
+    // in; a small letter there takes one byte as its capital does.
+    folded.assign(text.size(), '\0');
+    const bool mapped = !text.empty() && text.size() <= INT_MAX &&
+                        LCMapStringA(LOCALE_SYSTEM_DEFAULT, LCMAP_LOWERCASE, text.data(), static_cast<int>(text.size()),
+                                     folded.data(), static_cast<int>(text.size())) == static_cast<int>(text.size());
+    if (!mapped) folded.assign(text);  // empty, or refused: the text as it is
   }
 };
 
