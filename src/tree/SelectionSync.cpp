@@ -129,13 +129,14 @@ void SelectionSync::TreeFocusChanging(NodeHandle oldNode, NodeHandle newNode) {
   if (newData->Category == oldData->Category) return;
 
   // Another level: range the table to it and position there without the
-  // after-scroll reaction, which would move the focus again.
-  const bool wasAttached = afterScrollAttached_;
+  // after-scroll reaction, which would move the focus again. The reaction is
+  // attached afterwards whether or not it was before: a change of level
+  // always leaves the table leading the tree.
   DetachAfterScroll();
   records_.CancelRange();
   if (!newData->IsContextItem) RangeToLevelOf(newNode);
   PositionOnKey(newData->FullName);
-  if (wasAttached) AttachAfterScroll();
+  AttachAfterScroll();
 }
 
 void SelectionSync::TreeFocusChanged(NodeHandle node) {

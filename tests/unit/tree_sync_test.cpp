@@ -174,6 +174,14 @@ TEST_F(TreeSyncTest, ReRangesOnlyWhenTheFocusChangesLevel) {
   EXPECT_EQ(Visible().back(), "\\Zulu");
 }
 
+TEST_F(TreeSyncTest, AChangeOfLevelAttachesTheAfterScrollReactionEvenWhenItWasDetached) {
+  sync.DetachAfterScroll();
+  tree.SetFocused(Node("\\Mail\\Sign"));
+  EXPECT_TRUE(sync.AfterScrollAttached());
+  ASSERT_TRUE(sync.PositionOnKey("\\Mail\\Zeta"));
+  EXPECT_EQ(FocusedName(), "\\Mail\\Zeta");  // the table leads the tree again
+}
+
 TEST_F(TreeSyncTest, AFilterFocusMovesTheTableButNotTheFilterText) {
   view.filterFocus = true;
   tree.SetFocused(Node("\\Zulu"));
