@@ -47,8 +47,7 @@ MainController::MainController(MainControllerDeps deps)
       blobFile_(OrInert<BlobFileSeam>(deps_.seams.blobFile, inertBlob_)),
       tree_(OrInert<RecordTreeSeam>(deps_.seams.recordTree, inertTree_)),
       newRecord_(OrInert<NewRecordSeam>(deps_.seams.newRecord, inertNewRecord_)),
-      settings_(deps_.files, deps_.settingsPath),
-      lifecycle_(deps_.files, deps_.folder, deps_.notices) {}
+      settings_(deps_.files, deps_.settingsPath) {}
 
 MainController::~MainController() = default;
 
@@ -83,7 +82,7 @@ void MainController::FormCreate(const std::string& stamp) {
   blobFile_.CreateIfMissing();
   view.SetCaption(deps_.caption);
 
-  lifecycle_.FormCreate(stamp);
+  deps_.lifecycle.FormCreate(stamp);
   Library().records.First();
   tree_.InitSysItems();
   tree_.BuildTree();
@@ -123,7 +122,7 @@ void MainController::FormDestroy() {
   usedKeystrokes_.clear();
   usedNames_.clear();
   usedHotKeys_.clear();
-  lifecycle_.FormDestroy();
+  deps_.lifecycle.FormDestroy();
   RunHandler(deps_.notices, [this] { clipboardChain_.Leave(); });
 }
 

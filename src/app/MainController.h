@@ -68,6 +68,9 @@ struct MainControllerDeps {
   Clock& clock;
   platform::WindowSystem& windows;
   context::TargetTracker& target;
+  // The library and its opening and saving; made before the controller, so
+  // that the record tree and the paste can be given its tables first.
+  MainLifecycle& lifecycle;
   MainSeams seams;  // absent members are inert
 };
 
@@ -115,8 +118,8 @@ class MainController final : public MainWindowHiding {
 
   // ---- State ------------------------------------------------------------------------
   SettingsFile& Settings() { return settings_; }
-  MainLifecycle& Lifecycle() { return lifecycle_; }
-  store::Library& Library() { return lifecycle_.Library(); }
+  MainLifecycle& Lifecycle() { return deps_.lifecycle; }
+  store::Library& Library() { return deps_.lifecycle.Library(); }
   KeystrokeState& Keystrokes() { return keystrokes_; }
   // The executable's folder, where the tables and the blob file are.
   const std::string& Folder() const { return deps_.folder; }
@@ -159,7 +162,6 @@ class MainController final : public MainWindowHiding {
   NewRecordSeam& newRecord_;
 
   SettingsFile settings_;
-  MainLifecycle lifecycle_;
   LoadedSettings loaded_;
   KeystrokeState keystrokes_;
   std::vector<std::string> usedKeystrokes_, usedNames_, usedHotKeys_;

@@ -142,8 +142,8 @@ class ClipboardOpen {
 }  // namespace tembric::platform
 
 #ifdef _WIN32
-namespace tembric::platform::win32 {
+namespace tembric::platform {
 // The clipboard of the running Windows session.
 Clipboard& RealClipboard();
-}  // namespace tembric::platform::win32
+}  // namespace tembric::platform
 #endif

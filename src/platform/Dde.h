@@ -16,4 +16,9 @@ class DdeClient {
                                                  const std::string& item, unsigned timeoutMs) = 0;
 };
 
+#ifdef _WIN32
+// DDE conversations in the running Windows session.
+DdeClient& RealDdeClient();
+#endif
+
 }  // namespace tembric::platform

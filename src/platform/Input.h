@@ -66,7 +66,8 @@ class Input {
 }  // namespace tembric::platform
 
 #ifdef _WIN32
-namespace tembric::platform::win32 {
+namespace tembric::platform {
+// The keyboard and foreground of the running Windows session.
 Input& RealInput();
-}  // namespace tembric::platform::win32
+}  // namespace tembric::platform
 #endif

@@ -21,4 +21,9 @@ class Kernel {
   virtual InstanceMutex CreateInstanceMutex(const std::string& name) = 0;
 };
 
+#ifdef _WIN32
+// The running system's kernel objects.
+Kernel& RealKernel();
+#endif
+
 }  // namespace tembric::platform

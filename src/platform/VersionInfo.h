@@ -35,4 +35,9 @@ class VersionInfo {
   virtual std::unique_ptr<Resource> ReadResource(const std::string& executablePath) = 0;
 };
 
+#ifdef _WIN32
+// The version resources of the running system's executables.
+VersionInfo& RealVersionInfo();
+#endif
+
 }  // namespace tembric::platform

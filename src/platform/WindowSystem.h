@@ -35,4 +35,9 @@ class WindowSystem {
 // A window system with no windows, for builds that have none.
 WindowSystem& NoWindowSystem();
 
+#ifdef _WIN32
+// The windows of the running Windows session.
+WindowSystem& RealWindowSystem();
+#endif
+
 }  // namespace tembric::platform

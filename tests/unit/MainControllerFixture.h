@@ -122,6 +122,7 @@ class MainControllerFixture : public ::testing::Test {
           .clock = clock,
           .windows = windows,
           .target = tracker,
+          .lifecycle = lifecycle,
           .seams = Seams(),
       });
       view.Attach(controller.get());
@@ -154,6 +155,7 @@ class MainControllerFixture : public ::testing::Test {
   fakes::FakeDde dde;               // no servers
   context::Identifier identifier{windows, versions, dde, kExe};
   context::TargetTracker tracker{identifier};
+  MainLifecycle lifecycle{files, kFolder, notices};
   RecordedTrace trace;
   std::unique_ptr<MainController> controller;
 };

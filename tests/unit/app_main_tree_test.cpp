@@ -70,6 +70,7 @@ class MainTreeTest : public ::testing::Test {
   MainTreeTest() {
     WriteLibrary(disk);
     disk.Put(kIni, {});
+    mainTree = std::make_unique<MainTree>(model, lifecycle.Library().records, syncView, seams);
     controller = std::make_unique<MainController>(MainControllerDeps{
         .files = disk,
         .folder = kFolder,
@@ -80,9 +81,9 @@ class MainTreeTest : public ::testing::Test {
         .clock = clock,
         .windows = windows,
         .target = tracker,
-        .seams = {.hotkeys = &seams, .keystrokes = &seams, .recordTree = &treeSeam},
+        .lifecycle = lifecycle,
+        .seams = {.hotkeys = &seams, .keystrokes = &seams, .recordTree = mainTree.get()},
     });
-    mainTree = std::make_unique<MainTree>(model, controller->Library().records, syncView, seams);
     view.Attach(controller.get());
   }
 
@@ -97,20 +98,6 @@ class MainTreeTest : public ::testing::Test {
     return tree::kNoNode;
   }
 
-  // Passes the tree steps on to the MainTree made after the controller.
-  class Forward final : public RecordTreeSeam {
-   public:
-    explicit Forward(MainTreeTest& test) : test_(test) {}
-    void InitSysItems() override { test_.mainTree->InitSysItems(); }
-    void BuildTree() override { test_.mainTree->BuildTree(); }
-    void AlignAtStart() override { test_.mainTree->AlignAtStart(); }
-    void CollapseTree() override { test_.mainTree->CollapseTree(); }
-    void FillContextTree() override { test_.mainTree->FillContextTree(); }
-
-   private:
-    MainTreeTest& test_;
-  };
-
   fakes::MemoryFileSystem disk;
   fakes::FakeNotices notices;
   std::vector<std::string> events;
@@ -124,9 +111,9 @@ class MainTreeTest : public ::testing::Test {
   context::Identifier identifier{windows, versions, dde, "C:\\Tembric\\Tembric.exe"};
   context::TargetTracker tracker{identifier};
   tree::TreeModel model{platform::UserCollation()};
-  Forward treeSeam{*this};
-  std::unique_ptr<MainController> controller;
+  MainLifecycle lifecycle{disk, kFolder, notices};
   std::unique_ptr<MainTree> mainTree;
+  std::unique_ptr<MainController> controller;
 };
 
 TEST_F(MainTreeTest, CreationBuildsTheTreeBelowTheSystemFoldersAndAlignsThePane) {

@@ -98,7 +98,7 @@ COLORREF DibPixel(const BITMAPINFOHEADER* h, int x, int y) {
 }  // namespace
 
 int main() {
-  tembric::platform::Clipboard& clipboard = tembric::platform::win32::RealClipboard();
+  tembric::platform::Clipboard& clipboard = tembric::platform::RealClipboard();
   tembric::paste::FileImageDecoder decoder;
   HWND window = CreateWindowExA(0, "STATIC", "bitmap_check", 0, 0, 0, 10, 10, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);

@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--read-clipboard") == 0) return ReadClipboard();
   using tembric::platform::KeyEvent;
   namespace vk = tembric::platform::vk;
-  tembric::platform::Input& input = tembric::platform::win32::RealInput();
+  tembric::platform::Input& input = tembric::platform::RealInput();
 
   HWND window = CreateWindowExA(0, "STATIC", "input_check", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 120, nullptr,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);

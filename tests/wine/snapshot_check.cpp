@@ -121,7 +121,7 @@ void CheckApplicationRanges(tembric::platform::Clipboard& clipboard, HWND window
 int main() {
   using tembric::platform::ClipboardOpen;
   namespace store = tembric::store;
-  tembric::platform::Clipboard& clipboard = tembric::platform::win32::RealClipboard();
+  tembric::platform::Clipboard& clipboard = tembric::platform::RealClipboard();
 
   HWND window = CreateWindowExA(0, "STATIC", "snapshot_check", 0, 0, 0, 10, 10, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);

@@ -46,7 +46,7 @@ class UsageError : public std::runtime_error {
 // The whole clipboard in the snapshot encoding.
 store::Bytes CaptureSystemClipboard() {
 #ifdef _WIN32
-  platform::Clipboard& clipboard = platform::win32::RealClipboard();
+  platform::Clipboard& clipboard = platform::RealClipboard();
   const platform::ClipboardOpen open(clipboard, platform::kNoWindow);
   if (!open) throw store::ClipboardOpenError();
   store::Bytes bytes;

@@ -3,16 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/SettingsFile.h"
 #include "app/win32/MainCommands.h"
 #include "app/win32/MessageBoxes.h"
 #include "app/win32/TablesForm.h"
-#include "platform/Clipboard.h"
-#include "platform/Collation.h"
-#include "platform/FileSystem.h"
-#include "platform/Input.h"
-#include "platform/Libraries.h"
-#include "platform/win32/Win32Platform.h"
 #include "store/Tables.h"
 
 namespace tembric::app::win32 {
@@ -35,63 +28,32 @@ std::string WithCrLf(const std::string& text) {
 
 }  // namespace
 
-MainForm::MainForm(MainFormArgs args)
-    : args_(std::move(args)),
-      model_(platform::UserCollation()),
-      identifier_(platform::win32::RealWindowSystem(), platform::win32::RealVersionInfo(),
-                  platform::win32::RealDdeClient(), args_.executablePath),
-      tracker_(identifier_),
-      blobFile_(args_.files, platform::FolderOf(args_.executablePath), ProgramNotices()),
-      controller_(MainControllerDeps{
-          .files = args_.files,
-          .folder = platform::FolderOf(args_.executablePath),
-          .settingsPath = SettingsPathFor(args_.executablePath),
-          .caption = args_.caption,
-          .notices = ProgramNotices(),
-          .view = *this,
-          .clock = SteadyClock(),
-          .windows = platform::win32::RealWindowSystem(),
-          .target = tracker_,
-          .seams = {.hotkeys = &hotkeys_, .blobFile = &blobFile_, .recordTree = &tree_},
-      }),
-      paster_(PasterDeps{
-          .clipboard = platform::win32::RealClipboard(),
-          .input = platform::win32::RealInput(),
-          .files = args_.files,
-          .libraries = platform::RealLibraries(),
-          .decoder = decoder_,
-          .records = controller_.Library().records,
-          .settings = controller_.Settings(),
-          .window = controller_,
-          .hotkeys = controller_.Hotkeys(),
-          .target = tracker_,
-          .notices = ProgramNotices(),
-          .folder = platform::FolderOf(args_.executablePath),
-      }),
-      tree_(model_, controller_.Library().records, *this, hotkeys_),
-      treeView_(model_),
-      filter_(model_, tree_.Sync(), filterKeys_, controller_, paster_) {}
+MainForm::MainForm(std::string caption, tree::TreeModel& model) : caption_(std::move(caption)), treeView_(model) {}
 
-MainForm::~MainForm() {
+MainForm::~MainForm() { Destroy(); }
+
+void MainForm::Destroy() {
   if (Hwnd()) DestroyWindow(Hwnd());
   if (tables_) tables_->Unbind();
+  tables_ = nullptr;
 }
 
-void MainForm::CreateHidden() {
+void MainForm::CreateHidden(MainController& controller, tree::FilterBox& filter) {
+  controller_ = &controller;
+  filterBox_ = &filter;
   Create({
       .className = "TForm1",
-      .title = args_.caption,
+      .title = caption_,
       // Resizable, with a close box and no minimise or maximise box.
       .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
       .width = kDesignedWidth,
       .height = kDesignedHeight,
   });
-  paster_.SetOwner(reinterpret_cast<platform::WindowHandle>(Hwnd()));
 }
 
 void MainForm::SetTableViewer(TablesForm* tables) {
   tables_ = tables;
-  if (tables_) tables_->Bind(controller_.Library());
+  if (tables_) tables_->Bind(controller_->Library());
 }
 
 bool MainForm::TranslateAccelerators(MSG* msg) {
@@ -169,7 +131,7 @@ void MainForm::CenterOnScreen() {
 void MainForm::ShowInFront() {
   if (!IsVisible()) {
     ShowWindow(Hwnd(), SW_SHOW);
-    controller_.FormShow();
+    controller_->FormShow();
   }
   SetForegroundWindow(Hwnd());
 }
@@ -187,7 +149,7 @@ void MainForm::StartupComplete() {
 void MainForm::HideWindow() {
   if (!IsVisible()) return;
   ShowWindow(Hwnd(), SW_HIDE);
-  controller_.FormHide();
+  controller_->FormHide();
 }
 
 void MainForm::FocusFilterBox() { SetFocus(filterEdit_); }
@@ -232,25 +194,25 @@ void MainForm::RunCommand(int id) {
   RunGuarded([&] {
     switch (id) {
       case kCmdCollapseTree:
-        controller_.aCollapseTree();
+        controller_->aCollapseTree();
         break;
       case kCmdHide:
-        controller_.aHide();
+        controller_->aHide();
         break;
       case kCmdShutDown:
-        controller_.aShutDown();
+        controller_->aShutDown();
         break;
       case kCmdTableShow:
-        controller_.aTableShow();
+        controller_->aTableShow();
         break;
       case kCmdShowToolBar:
-        controller_.aShowToolBar();
+        controller_->aShowToolBar();
         break;
       case kCmdShowMainMenu:
-        controller_.aShowMainMenu();
+        controller_->aShowMainMenu();
         break;
       case kCmdShow1:
-        controller_.Show1Click();
+        controller_->Show1Click();
         break;
     }
   });
@@ -259,13 +221,13 @@ void MainForm::RunCommand(int id) {
 void MainForm::OnTrayMessage(LPARAM event) {
   switch (LOWORD(event)) {
     case WM_LBUTTONDOWN:
-      RunGuarded([this] { controller_.TrayIconMouseDown(MouseButton::Left); });
+      RunGuarded([this] { controller_->TrayIconMouseDown(MouseButton::Left); });
       break;
     case WM_RBUTTONDOWN:
-      RunGuarded([this] { controller_.TrayIconMouseDown(MouseButton::Right); });
+      RunGuarded([this] { controller_->TrayIconMouseDown(MouseButton::Right); });
       break;
     case WM_MBUTTONDOWN:
-      RunGuarded([this] { controller_.TrayIconMouseDown(MouseButton::Middle); });
+      RunGuarded([this] { controller_->TrayIconMouseDown(MouseButton::Middle); });
       break;
   }
 }
@@ -289,28 +251,28 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CREATE:
       CreateControls();
       Layout();
-      RunGuarded([this] { controller_.FormCreate(store::TimestampNow()); });
+      RunGuarded([this] { controller_->FormCreate(store::TimestampNow()); });
       treeView_.Attach();
       return 0;
     case WM_DESTROY:
       StopSamplingTimer();
       treeView_.Detach();
       filterKeys_.Unbind();
-      controller_.FormDestroy();
+      controller_->FormDestroy();
       tray_.SetShown(false);
       SetMenu(Hwnd(), nullptr);  // menuBar_ destroys it
       PostQuitMessage(0);
       return 0;
     case WM_CLOSE:
       // Hides; ends the program only while shutting down.
-      RunGuarded([this] { controller_.FormClose(); });
+      RunGuarded([this] { controller_->FormClose(); });
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
       // The session ends: end as "Shut down" does, so that the records are
       // saved before the system stops the process.
-      if (wp) RunGuarded([this] { controller_.aShutDown(); });
+      if (wp) RunGuarded([this] { controller_->aShutDown(); });
       return 0;
     case WM_SIZE:
       Layout();
@@ -323,22 +285,22 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_TIMER:
       if (wp == kSamplingTimer) {
-        RunGuarded([this] { controller_.SamplingTimerTick(); });
+        RunGuarded([this] { controller_->SamplingTimerTick(); });
         return 0;
       }
       break;
     case WM_ACTIVATEAPP:
       RunGuarded([this, wp] {
         if (wp) {
-          controller_.AppActivate();
+          controller_->AppActivate();
         } else {
-          controller_.AppDeactivate();
+          controller_->AppDeactivate();
         }
       });
       return 0;
     case WM_COMMAND:
       if (lp != 0 && reinterpret_cast<HWND>(lp) == filterEdit_ && HIWORD(wp) == EN_CHANGE) {
-        RunGuarded([this] { filter_.Box().TextChanged(); });
+        RunGuarded([this] { filterBox_->TextChanged(); });
         return 0;
       }
       if (lp == 0 || reinterpret_cast<HWND>(lp) == toolBar_) {
@@ -352,7 +314,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (header->code == NM_DBLCLK) {
           // Opened or closed here: the control must not toggle it again.
           bool toggledOrPasted = false;
-          RunGuarded([&] { toggledOrPasted = filter_.Box().TreeDblClick(); });
+          RunGuarded([&] { toggledOrPasted = filterBox_->TreeDblClick(); });
           return toggledOrPasted ? TRUE : FALSE;
         }
         bool handled = false;

@@ -1,55 +1,47 @@
 #pragma once
-// TForm1, the main window and the program's hub. The window itself is thin:
-// it lays out its controls, forwards its events to MainController and does
-// what MainView and the tree's SyncView ask. It lives hidden most of the
-// time; its close box only hides it, and "Shut down" ends the program.
+// TForm1, the main window. The window itself is thin: it lays out its
+// controls, forwards its events to MainController and does what MainView and
+// the tree's SyncView ask. The parts behind it are built and owned by
+// MainComposition. It lives hidden most of the time; its close box only
+// hides it, and "Shut down" ends the program.
 #include <windows.h>
 
 #include <memory>
 #include <string>
 
-#include "app/MainBlobFile.h"
 #include "app/MainController.h"
-#include "app/MainFilter.h"
-#include "app/MainTree.h"
 #include "app/MainView.h"
-#include "app/Paster.h"
 #include "app/win32/FilterKeys.h"
 #include "app/win32/RecordTreeView.h"
 #include "app/win32/Splitter.h"
 #include "app/win32/TrayIcon.h"
 #include "app/win32/Window.h"
-#include "context/Identification.h"
-#include "paste/ImageDecoding.h"
 #include "platform/win32/Handles.h"
 #include "tree/SelectionSync.h"
 #include "tree/TreeModel.h"
 
-namespace tembric::platform {
-class FileSystem;
-}
-
 namespace tembric::app::win32 {
 
 class TablesForm;
-
-struct MainFormArgs {
-  platform::FileSystem& files;
-  std::string executablePath;
-  std::string caption;  // "Tembric 1.2"
-};
 
 class MainForm final : public Window, public MainView, public tree::SyncView {
  public:
   static constexpr int kBottomStripHeight = 33;
   static constexpr int kInfoHeight = 21;
 
-  explicit MainForm(MainFormArgs args);
-  ~MainForm() override;  // destroys the window first, so that FormDestroy runs
+  // `caption`: "Tembric 1.2"; `model`: the record tree the tree control shows.
+  MainForm(std::string caption, tree::TreeModel& model);
+  ~MainForm() override;
 
-  // Creates the window hidden and runs FormCreate. An error in FormCreate is
-  // shown and the rest of it skipped; the window exists either way.
-  void CreateHidden();
+  // Creates the window hidden and runs FormCreate; its events go to
+  // `controller` and the filter box's to `filter` from now on. An error in
+  // FormCreate is shown and the rest of it skipped; the window exists either
+  // way.
+  void CreateHidden(MainController& controller, tree::FilterBox& filter);
+  // Destroys the window (FormDestroy runs) while the parts it calls exist.
+  void Destroy();
+  // The filter box as the filter logic sees it.
+  tree::FilterView& FilterBoxView() { return filterKeys_; }
   // The debug window, created after the main window.
   void SetTableViewer(TablesForm* tables);
   // The command keys; true when the message was one of them and was handled.
@@ -59,8 +51,6 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   // it during the start-up would show the window that the start-up then
   // hides, and the user's click would be lost.
   void StartupComplete();
-
-  MainController& Controller() { return controller_; }
 
   // ---- MainView ----------------------------------------------------------------
   int Width() const override;
@@ -116,19 +106,11 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   void OnTrayMessage(LPARAM event);
   void OpenTrayMenu();
 
-  MainFormArgs args_;
-  tree::TreeModel model_;
-  context::Identifier identifier_;
-  context::TargetTracker tracker_;
-  InertHotkeys hotkeys_;
-  paste::FileImageDecoder decoder_;
-  MainBlobFile blobFile_;
-  MainController controller_;
-  Paster paster_;
-  MainTree tree_;
+  std::string caption_;
+  MainController* controller_ = nullptr;
+  tree::FilterBox* filterBox_ = nullptr;
   RecordTreeView treeView_;
   FilterKeys filterKeys_;
-  MainFilter filter_;
   Splitter splitter_;
   TrayIcon tray_;
   TablesForm* tables_ = nullptr;

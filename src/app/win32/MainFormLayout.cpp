@@ -59,7 +59,7 @@ void MainForm::CreateControls() {
   preview_ =
       CreateEdit({.parent = Hwnd(), .id = kPreviewId, .readOnly = true, .multiLine = true, .verticalScroll = true});
   filterEdit_ = CreateEdit({.parent = Hwnd(), .id = kFilterId});
-  filterKeys_.Bind(filterEdit_, treeView_.Hwnd(), &filter_.Box());
+  filterKeys_.Bind(filterEdit_, treeView_.Hwnd(), filterBox_);
   tray_.Bind(Hwnd(), "Tembric");
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 }

@@ -1,12 +1,13 @@
 #include "app/win32/Win32StartupHost.h"
 
 #include "app/VersionText.h"
-#include "app/win32/MainForm.h"
+#include "app/win32/Composition.h"
 #include "app/win32/MessageBoxes.h"
 #include "app/win32/PlaceholderForms.h"
 #include "app/win32/SplashForm.h"
 #include "app/win32/TablesForm.h"
 #include "platform/FileSystem.h"
+#include "platform/Kernel.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace tembric::app::win32 {
@@ -24,7 +25,7 @@ Win32StartupHost::~Win32StartupHost() {
 }
 
 platform::InstanceMutex Win32StartupHost::CreateInstanceMutex(const std::string& name) {
-  return platform::win32::RealKernel().CreateInstanceMutex(name);
+  return platform::RealKernel().CreateInstanceMutex(name);
 }
 
 platform::FileSystem& Win32StartupHost::Files() { return platform::RealFileSystem(); }
@@ -54,7 +55,7 @@ void Win32StartupHost::ProcessMessages() {
       quitSeen_ = true;
       break;
     }
-    if (main_ && main_->TranslateAccelerators(&msg)) continue;
+    if (main_ && main_->Window().TranslateAccelerators(&msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -65,7 +66,7 @@ void Win32StartupHost::Sleep(int milliseconds) { ::Sleep(static_cast<DWORD>(mill
 void Win32StartupHost::SetApplicationTitle(const std::string& title) { SetMessageBoxCaption(title); }
 
 void Win32StartupHost::CreateMainWindow() {
-  main_ = std::make_unique<MainForm>(MainFormArgs{
+  main_ = std::make_unique<MainComposition>(MainCompositionArgs{
       .files = platform::RealFileSystem(),
       .executablePath = executablePath_,
       .caption = MainWindowCaption(Version()),
@@ -86,27 +87,27 @@ void Win32StartupHost::CreateWindowPicker() {
 void Win32StartupHost::CreateTableViewer() {
   tablesForm_ = std::make_unique<TablesForm>();
   tablesForm_->CreateHidden();
-  if (main_) main_->SetTableViewer(tablesForm_.get());
+  if (main_) main_->Window().SetTableViewer(tablesForm_.get());
 }
 
-void Win32StartupHost::HideMainWindow() { main_->Hide(); }
+void Win32StartupHost::HideMainWindow() { main_->Window().Hide(); }
 
-void Win32StartupHost::StartMainTimer() { main_->StartSamplingTimer(); }
+void Win32StartupHost::StartMainTimer() { main_->Window().StartSamplingTimer(); }
 
 void Win32StartupHost::RunMessageLoop() {
-  if (main_) main_->StartupComplete();
+  if (main_) main_->Window().StartupComplete();
   MSG msg;
   while (!quitSeen_) {
     const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
-    if (main_ && main_->TranslateAccelerators(&msg)) continue;
+    if (main_ && main_->Window().TranslateAccelerators(&msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
 }
 
 const std::optional<platform::FileVersion>& Win32StartupHost::Version() {
-  if (!version_) version_ = platform::win32::RealVersionInfo().OwnFileVersion();
+  if (!version_) version_ = platform::RealVersionInfo().OwnFileVersion();
   return *version_;
 }
 

@@ -13,7 +13,7 @@
 namespace tembric::app::win32 {
 
 class SplashForm;
-class MainForm;
+class MainComposition;
 class RecordForm;
 class SelWinForm;
 class TablesForm;
@@ -57,7 +57,7 @@ class Win32StartupHost final : public StartupHost {
   bool quitSeen_ = false;
 
   std::unique_ptr<SplashForm> splash_;
-  std::unique_ptr<MainForm> main_;
+  std::unique_ptr<MainComposition> main_;  // the main window and the parts behind it
   std::unique_ptr<RecordForm> recordForm_;
   std::unique_ptr<SelWinForm> selWinForm_;
   std::unique_ptr<TablesForm> tablesForm_;

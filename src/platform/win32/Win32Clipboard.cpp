@@ -178,9 +178,13 @@ class Win32Clipboard final : public Clipboard {
 
 }  // namespace
 
+}  // namespace tembric::platform::win32
+
+namespace tembric::platform {
+
 Clipboard& RealClipboard() {
-  static Win32Clipboard clipboard;
+  static win32::Win32Clipboard clipboard;
   return clipboard;
 }
 
-}  // namespace tembric::platform::win32
+}  // namespace tembric::platform

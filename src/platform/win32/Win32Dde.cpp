@@ -7,7 +7,6 @@
 #include <string>
 
 #include "platform/Dde.h"
-#include "platform/win32/Win32Platform.h"
 
 namespace tembric::platform::win32 {
 namespace {
@@ -104,9 +103,13 @@ class Win32DdeClient final : public DdeClient {
 
 }  // namespace
 
+}  // namespace tembric::platform::win32
+
+namespace tembric::platform {
+
 DdeClient& RealDdeClient() {
-  static Win32DdeClient client;
+  static win32::Win32DdeClient client;
   return client;
 }
 
-}  // namespace tembric::platform::win32
+}  // namespace tembric::platform

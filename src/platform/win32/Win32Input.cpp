@@ -55,9 +55,13 @@ class Win32Input final : public Input {
 
 }  // namespace
 
+}  // namespace tembric::platform::win32
+
+namespace tembric::platform {
+
 Input& RealInput() {
-  static Win32Input input;
+  static win32::Win32Input input;
   return input;
 }
 
-}  // namespace tembric::platform::win32
+}  // namespace tembric::platform

@@ -3,7 +3,6 @@
 
 #include "platform/Kernel.h"
 #include "platform/win32/Handles.h"
-#include "platform/win32/Win32Platform.h"
 
 namespace tembric::platform::win32 {
 namespace {
@@ -27,9 +26,13 @@ class Win32Kernel final : public Kernel {
 
 }  // namespace
 
+}  // namespace tembric::platform::win32
+
+namespace tembric::platform {
+
 Kernel& RealKernel() {
-  static Win32Kernel kernel;
+  static win32::Win32Kernel kernel;
   return kernel;
 }
 
-}  // namespace tembric::platform::win32
+}  // namespace tembric::platform

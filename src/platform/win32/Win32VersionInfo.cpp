@@ -118,11 +118,6 @@ class Win32VersionInfo final : public VersionInfo {
 
 }  // namespace
 
-VersionInfo& RealVersionInfo() {
-  static Win32VersionInfo info;
-  return info;
-}
-
 std::string OwnExecutablePath() {
   // The path may be longer than MAX_PATH; grow until it fits.
   std::string path(MAX_PATH, '\0');
@@ -139,3 +134,12 @@ std::string OwnExecutablePath() {
 }
 
 }  // namespace tembric::platform::win32
+
+namespace tembric::platform {
+
+VersionInfo& RealVersionInfo() {
+  static win32::Win32VersionInfo info;
+  return info;
+}
+
+}  // namespace tembric::platform

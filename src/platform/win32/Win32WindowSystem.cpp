@@ -104,9 +104,13 @@ class Win32WindowSystem final : public WindowSystem {
 
 }  // namespace
 
+}  // namespace tembric::platform::win32
+
+namespace tembric::platform {
+
 WindowSystem& RealWindowSystem() {
-  static Win32WindowSystem windows;
+  static win32::Win32WindowSystem windows;
   return windows;
 }
 
-}  // namespace tembric::platform::win32
+}  // namespace tembric::platform

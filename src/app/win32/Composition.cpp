@@ -1,0 +1,65 @@
+#include "app/win32/Composition.h"
+
+#include <utility>
+
+#include "app/SettingsFile.h"
+#include "app/win32/MessageBoxes.h"
+#include "platform/Clipboard.h"
+#include "platform/Collation.h"
+#include "platform/Dde.h"
+#include "platform/FileSystem.h"
+#include "platform/Input.h"
+#include "platform/Libraries.h"
+#include "platform/VersionInfo.h"
+#include "platform/WindowSystem.h"
+
+namespace tembric::app::win32 {
+
+MainComposition::MainComposition(MainCompositionArgs args)
+    : args_(std::move(args)),
+      folder_(platform::FolderOf(args_.executablePath)),
+      model_(platform::UserCollation()),
+      window_(args_.caption, model_),
+      identifier_(platform::RealWindowSystem(), platform::RealVersionInfo(), platform::RealDdeClient(),
+                  args_.executablePath),
+      tracker_(identifier_),
+      blobFile_(args_.files, folder_, ProgramNotices()),
+      lifecycle_(args_.files, folder_, ProgramNotices()),
+      tree_(model_, lifecycle_.Library().records, window_, hotkeys_),
+      controller_(MainControllerDeps{
+          .files = args_.files,
+          .folder = folder_,
+          .settingsPath = SettingsPathFor(args_.executablePath),
+          .caption = args_.caption,
+          .notices = ProgramNotices(),
+          .view = window_,
+          .clock = SteadyClock(),
+          .windows = platform::RealWindowSystem(),
+          .target = tracker_,
+          .lifecycle = lifecycle_,
+          .seams = {.hotkeys = &hotkeys_, .blobFile = &blobFile_, .recordTree = &tree_},
+      }),
+      paster_(PasterDeps{
+          .clipboard = platform::RealClipboard(),
+          .input = platform::RealInput(),
+          .files = args_.files,
+          .libraries = platform::RealLibraries(),
+          .decoder = decoder_,
+          .records = lifecycle_.Library().records,
+          .settings = controller_.Settings(),
+          .window = controller_,
+          .hotkeys = controller_.Hotkeys(),
+          .target = tracker_,
+          .notices = ProgramNotices(),
+          .folder = folder_,
+      }),
+      filter_(model_, tree_.Sync(), window_.FilterBoxView(), controller_, paster_) {}
+
+MainComposition::~MainComposition() { window_.Destroy(); }
+
+void MainComposition::CreateHidden() {
+  window_.CreateHidden(controller_, filter_.Box());
+  paster_.SetOwner(reinterpret_cast<platform::WindowHandle>(window_.Hwnd()));
+}
+
+}  // namespace tembric::app::win32

@@ -1,0 +1,64 @@
+#pragma once
+// The composition root of the program's main window: the one place that
+// picks the real implementation of every platform interface and builds the
+// parts behind the window in the order they depend on each other — the
+// record tree model, the window (the views the parts report to), target
+// identification, the library, the record tree's set-up, the controller, the
+// paste and the filter box. It owns them all for the run; the window is
+// destroyed first, while everything its messages reach still exists.
+#include <string>
+
+#include "app/MainBlobFile.h"
+#include "app/MainController.h"
+#include "app/MainFilter.h"
+#include "app/MainLifecycle.h"
+#include "app/MainSeams.h"
+#include "app/MainTree.h"
+#include "app/Paster.h"
+#include "app/win32/MainForm.h"
+#include "context/Identification.h"
+#include "paste/ImageDecoding.h"
+#include "tree/TreeModel.h"
+
+namespace tembric::platform {
+class FileSystem;
+}
+
+namespace tembric::app::win32 {
+
+struct MainCompositionArgs {
+  platform::FileSystem& files;
+  std::string executablePath;
+  std::string caption;  // "Tembric 1.2"
+};
+
+class MainComposition {
+ public:
+  explicit MainComposition(MainCompositionArgs args);
+  ~MainComposition();
+  MainComposition(const MainComposition&) = delete;
+  MainComposition& operator=(const MainComposition&) = delete;
+
+  // Creates the window hidden (FormCreate runs) and makes it the paste's
+  // clipboard owner.
+  void CreateHidden();
+  MainForm& Window() { return window_; }
+
+ private:
+  MainCompositionArgs args_;
+  std::string folder_;  // the executable's: tables, blob file, settings
+  tree::TreeModel model_;
+  MainForm window_;
+  context::Identifier identifier_;
+  context::TargetTracker tracker_;
+  InertHotkeys hotkeys_;
+  paste::FileImageDecoder decoder_;
+  MainBlobFile blobFile_;
+  MainLifecycle lifecycle_;
+  MainTree tree_;
+  MainController controller_;
+  Paster paster_;
+  MainFilter filter_;
+};
+
+}  // namespace tembric::app::win32
