@@ -49,6 +49,12 @@ void FilterKeys::SetFilterTextSelected(const std::string& text) {
   SendMessageA(edit_, EM_SETSEL, 0, -1);
 }
 
+bool FilterKeys::OnCommand(WORD code) {
+  if (code != EN_CHANGE || !box_) return false;
+  box_->TextChanged();
+  return true;
+}
+
 void FilterKeys::RedeliverKey(int key) {
   SendMessageA(edit_, WM_KEYDOWN, static_cast<WPARAM>(key), keyData_);
   forwardChar_ = true;

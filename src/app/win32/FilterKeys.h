@@ -3,16 +3,18 @@
 // filter logic: both controls are subclassed, so that a key reaches
 // FilterBox::KeyDown before the control acts on it, and Enter never reaches the
 // box as a character. A key the tree hands on arrives at the box as its own
-// key-down and character messages.
+// key-down and character messages. The box's own notifications (EN_CHANGE)
+// come here from the parent window (ChildControl).
 #include <windows.h>
 
 #include <string>
 
+#include "app/win32/Window.h"
 #include "tree/FilterBox.h"
 
 namespace tembric::app::win32 {
 
-class FilterKeys final : public tree::FilterView {
+class FilterKeys final : public tree::FilterView, public ChildControl {
  public:
   FilterKeys() = default;
   ~FilterKeys() override;
@@ -29,6 +31,11 @@ class FilterKeys final : public tree::FilterView {
   bool FilterHasInputFocus() const override { return edit_ && GetFocus() == edit_; }
   void FocusFilterBox() override { SetFocus(edit_); }
   void RedeliverKey(int key) override;
+
+  // ---- ChildControl: the box's edit control ----------------------------------------------------
+  HWND ControlHwnd() const override { return edit_; }
+  // EN_CHANGE runs FilterBox::TextChanged.
+  bool OnCommand(WORD code) override;
 
  private:
   static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);

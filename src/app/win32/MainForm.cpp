@@ -299,30 +299,14 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       });
       return 0;
     case WM_COMMAND:
-      if (lp != 0 && reinterpret_cast<HWND>(lp) == filterEdit_ && HIWORD(wp) == EN_CHANGE) {
-        RunGuarded([this] { filterBox_->TextChanged(); });
-        return 0;
-      }
       if (lp == 0 || reinterpret_cast<HWND>(lp) == toolBar_) {
         RunCommand(LOWORD(wp));
         return 0;
       }
       break;
     case WM_NOTIFY: {
+      // The tree's and the filter box's notifications went to their objects.
       auto* header = reinterpret_cast<NMHDR*>(lp);
-      if (header->hwndFrom == treeView_.Hwnd()) {
-        if (header->code == NM_DBLCLK) {
-          // Opened or closed here: the control must not toggle it again.
-          bool toggledOrPasted = false;
-          RunGuarded([&] { toggledOrPasted = filterBox_->TreeDblClick(); });
-          return toggledOrPasted ? TRUE : FALSE;
-        }
-        bool handled = false;
-        LRESULT result = 0;
-        RunGuarded([&] { result = treeView_.OnNotify(header, &handled); });
-        if (handled) return result;
-        break;
-      }
       if (header->code == TBN_GETINFOTIPA || header->code == TBN_GETINFOTIPW) return ToolTip(header);
       break;
     }

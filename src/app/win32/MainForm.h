@@ -125,7 +125,6 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   platform::win32::OwnedMenu menuBar_;
   platform::win32::OwnedMenu trayMenu_;
   platform::win32::OwnedAccelerators accelerators_;
-  HBRUSH infoBrush_ = nullptr;  // the system's window colour; not owned
   UINT taskbarCreated_ = 0;
   bool trayIconWanted_ = false;
   bool startupComplete_ = false;

@@ -54,12 +54,15 @@ void MainForm::CreateControls() {
   accelerators_ = CreateMainAccelerators();
   CreateToolBar();
   treeView_.Create(Hwnd(), kTreeId);
+  treeView_.SetDoubleClickHandler([box = filterBox_] { return box->TreeDblClick(); });
+  AddChildControl(treeView_);
   splitter_.CreateIn(Hwnd(), [this](int top) { DragSplitter(top); });
   infoLine_ = CreateEdit({.parent = Hwnd(), .id = kInfoId, .readOnly = true});
   preview_ =
       CreateEdit({.parent = Hwnd(), .id = kPreviewId, .readOnly = true, .multiLine = true, .verticalScroll = true});
   filterEdit_ = CreateEdit({.parent = Hwnd(), .id = kFilterId});
   filterKeys_.Bind(filterEdit_, treeView_.Hwnd(), filterBox_);
+  AddChildControl(filterKeys_);
   tray_.Bind(Hwnd(), "Tembric");
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 }

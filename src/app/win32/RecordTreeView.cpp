@@ -270,7 +270,18 @@ void RecordTreeView::Cleared() {
   for (NodeHandle node : model_.Children(kNoNode)) Insert(node, TVI_ROOT);
 }
 
-LRESULT RecordTreeView::OnNotify(NMHDR* header, bool* handled) {
+bool RecordTreeView::OnNotify(NMHDR* header, LRESULT* result) {
+  if (header->code == NM_DBLCLK) {
+    // Opened or closed by the handler: the control must not toggle it again.
+    *result = doubleClick_ && doubleClick_() ? TRUE : FALSE;
+    return true;
+  }
+  bool handled = false;
+  *result = Notify(header, &handled);
+  return handled;
+}
+
+LRESULT RecordTreeView::Notify(NMHDR* header, bool* handled) {
   *handled = true;
   switch (header->code) {
     case TVN_GETDISPINFOA:

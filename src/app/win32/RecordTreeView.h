@@ -4,20 +4,23 @@
 // when it is first expanded); texts, child buttons and normal images are
 // asked for through callbacks, so they always show the model's state. The
 // model's changes arrive through TreeObserver; the user's focus and
-// expansion changes go back to the model.
+// expansion changes go back to the model. The control's notifications come
+// here from the parent window (ChildControl).
 #include <windows.h>
 // Needs the declarations of <windows.h> first.
 #include <commctrl.h>
 
+#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "app/win32/Window.h"
 #include "platform/win32/Handles.h"
 #include "tree/TreeModel.h"
 
 namespace tembric::app::win32 {
 
-class RecordTreeView final : public tree::TreeObserver {
+class RecordTreeView final : public tree::TreeObserver, public ChildControl {
  public:
   explicit RecordTreeView(tree::TreeModel& model);
   ~RecordTreeView() override;
@@ -34,8 +37,14 @@ class RecordTreeView final : public tree::TreeObserver {
   // Stops following the model and reporting to it (the window is going).
   void Detach();
 
-  // The parent's WM_NOTIFY for the control; sets *handled.
-  LRESULT OnNotify(NMHDR* header, bool* handled);
+  // A double click on a row; the handler returns true when it opened or
+  // closed the row's folder itself, so that the control does not toggle it
+  // a second time.
+  void SetDoubleClickHandler(std::function<bool()> handler) { doubleClick_ = std::move(handler); }
+
+  // ---- ChildControl ----------------------------------------------------------
+  HWND ControlHwnd() const override { return tree_; }
+  bool OnNotify(NMHDR* header, LRESULT* result) override;
 
   // ---- TreeObserver ----------------------------------------------------------
   void NodeAdded(tree::NodeHandle parent, tree::NodeHandle node) override;
@@ -59,9 +68,12 @@ class RecordTreeView final : public tree::TreeObserver {
   void DeleteItem(tree::NodeHandle node);
   UINT StateImageMask(tree::NodeHandle node) const;
   void Repaint();
+  // The notifications other than the double click; sets *handled.
+  LRESULT Notify(NMHDR* header, bool* handled);
   LRESULT CustomDraw(NMTVCUSTOMDRAW* draw);
 
   tree::TreeModel& model_;
+  std::function<bool()> doubleClick_;
   HWND tree_ = nullptr;
   platform::win32::OwnedImageList normalImages_;
   platform::win32::OwnedImageList stateImages_;

@@ -29,6 +29,10 @@ void RegisterOnce(const char* className, HBRUSH background, WNDPROC proc) {
 
 }  // namespace
 
+bool ChildControl::OnNotify(NMHDR*, LRESULT*) { return false; }
+
+bool ChildControl::OnCommand(WORD) { return false; }
+
 Window::~Window() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
@@ -59,6 +63,22 @@ LRESULT Window::OnMessage(UINT msg, WPARAM wp, LPARAM lp) { return DefaultHandli
 
 LRESULT Window::DefaultHandling(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(hwnd_, msg, wp, lp); }
 
+bool Window::ForwardToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  if (msg == WM_NOTIFY) {
+    auto* header = reinterpret_cast<NMHDR*>(lp);
+    for (ChildControl* child : children_)
+      if (child->ControlHwnd() == header->hwndFrom) return child->OnNotify(header, result);
+  } else if (msg == WM_COMMAND && lp != 0) {
+    const auto from = reinterpret_cast<HWND>(lp);
+    for (ChildControl* child : children_) {
+      if (child->ControlHwnd() != from) continue;
+      *result = 0;
+      return child->OnCommand(HIWORD(wp));
+    }
+  }
+  return false;
+}
+
 LRESULT CALLBACK Window::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Window* self = nullptr;
   if (msg == WM_NCCREATE) {
@@ -72,7 +92,10 @@ LRESULT CALLBACK Window::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
   if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
 
   LRESULT result = 0;
-  if (!RunGuarded([&] { result = self->OnMessage(msg, wp, lp); })) result = DefWindowProcA(hwnd, msg, wp, lp);
+  const bool ran = RunGuarded([&] {
+    if (!self->ForwardToChild(msg, wp, lp, &result)) result = self->OnMessage(msg, wp, lp);
+  });
+  if (!ran) result = DefWindowProcA(hwnd, msg, wp, lp);
 
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
