@@ -111,7 +111,7 @@ void BM_FilterDownKey100kLevel(benchmark::State& state) {
   LevelOf100k& level = Level();
   level.model.SetFocused(level.model.FirstChild(tree::kNoNode));
   for (auto _ : state) {
-    int key = tree::kKeyDown;
+    int key = platform::vk::kDown;
     level.box.KeyDown(key, {});
     if (level.model.NextVisible(level.model.Focused()) == tree::kNoNode) {
       level.model.SetFocused(level.model.FirstChild(tree::kNoNode));

@@ -7,18 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/VirtualKeys.h"
 #include "platform/WindowSystem.h"
 
 namespace tembric::platform {
-
-using VirtualKey = std::uint8_t;
-
-namespace vk {
-inline constexpr VirtualKey kBack = 0x08;
-inline constexpr VirtualKey kControl = 0x11;
-inline constexpr VirtualKey kMenu = 0x12;  // Alt
-inline constexpr VirtualKey kV = 0x56;
-}  // namespace vk
 
 // One synthesised key event: a press or a release of `key` with its scan code.
 struct KeyEvent {

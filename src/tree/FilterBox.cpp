@@ -7,7 +7,9 @@
 namespace tembric::tree {
 namespace {
 
-bool IsTreeNavigationKey(int key) { return key >= kKeyPageUp && key <= kKeyDown; }
+namespace vk = platform::vk;
+
+bool IsTreeNavigationKey(int key) { return key >= vk::kPageUp && key <= vk::kDown; }
 
 bool IsFolder(const TreeModel& tree, NodeHandle node) {
   const TNodeData* data = tree.Data(node);
@@ -73,29 +75,29 @@ void FilterBox::KeyDown(int& key, ShiftState shift) {
   const bool hasChildren = tree_.ChildCount(node) > 0;
 
   switch (key) {
-    case kKeyRight:
+    case vk::kRight:
       if (!hasChildren) return;
       tree_.Expand(node);
       key = 0;
       return;
-    case kKeyLeft:
+    case vk::kLeft:
       if (!hasChildren) return;
       tree_.Collapse(node);
       key = 0;
       return;
-    case kKeyDown:
+    case vk::kDown:
       key = 0;
       MoveFocusAndShowName(node, tree_.NextVisible(node));
       return;
-    case kKeyUp:
+    case vk::kUp:
       key = 0;
       MoveFocusAndShowName(node, tree_.PreviousVisible(node));
       return;
-    case kKeyInsert:
+    case vk::kInsert:
       key = 0;
       actions_.NewRecord();
       return;
-    case kKeyEnter:
+    case vk::kReturn:
       key = 0;
       ToggleOrPaste(node);
       return;

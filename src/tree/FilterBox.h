@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/VirtualKeys.h"
 #include "tree/NodeData.h"
 
 namespace tembric::tree {
@@ -15,14 +16,7 @@ namespace tembric::tree {
 class TreeModel;
 class SelectionSync;
 
-// Virtual-key codes the box reacts to.
-inline constexpr int kKeyEnter = 0x0D;
-inline constexpr int kKeyPageUp = 0x21;  // first of the tree's own navigation keys
-inline constexpr int kKeyLeft = 0x25;
-inline constexpr int kKeyUp = 0x26;
-inline constexpr int kKeyRight = 0x27;
-inline constexpr int kKeyDown = 0x28;  // last of the tree's own navigation keys
-inline constexpr int kKeyInsert = 0x2D;
+// The character Enter types.
 inline constexpr char kEnterChar = '\r';
 
 struct ShiftState {
@@ -69,7 +63,7 @@ class FilterBox {
 
   // The box's text changed: search the focused node's level for it.
   void TextChanged();
-  // A key went down in the box or in the tree. Sets `key` to 0 when it is
+  // A key (platform::vk) went down in the box or in the tree. Sets `key` to 0 when it is
   // swallowed (the control that got it must not act on it).
   void KeyDown(int& key, ShiftState shift);
   // A character is about to be inserted into the box; Enter becomes 0.

@@ -27,13 +27,12 @@ using fakes::AddFolder;
 using fakes::AddText;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+namespace vk = platform::vk;
 
 constexpr ShiftState kNoShift{};
 constexpr ShiftState kCtrl{.ctrl = true};
 constexpr ShiftState kAlt{.alt = true};
 constexpr ShiftState kShift{.shift = true};
-constexpr int kKeyA = 0x41;
-constexpr int kKeyZ = 0x5A;
 
 // A library as the main window has it after its creation, with the window
 // showing and the input focus in the filter box. Top level, in tree order:
@@ -202,37 +201,37 @@ TEST(FilterContextSearch, ComparesOnlyTheLettersAToZCaseBlind) {
 
 TEST_F(FilterBoxTest, RightAndLeftOpenAndCloseAFolderAndMoveTheCaretOtherwise) {
   Focus("\\Mail");
-  EXPECT_EQ(Press(kKeyRight), 0);
+  EXPECT_EQ(Press(vk::kRight), 0);
   EXPECT_TRUE(tree.Expanded(Node("\\Mail")));
-  EXPECT_EQ(Press(kKeyLeft), 0);
+  EXPECT_EQ(Press(vk::kLeft), 0);
   EXPECT_FALSE(tree.Expanded(Node("\\Mail")));
 
   Focus("\\Alpha");
-  EXPECT_EQ(Press(kKeyRight), kKeyRight);
-  EXPECT_EQ(Press(kKeyLeft), kKeyLeft);
+  EXPECT_EQ(Press(vk::kRight), vk::kRight);
+  EXPECT_EQ(Press(vk::kLeft), vk::kLeft);
   Focus("\\Empty");
-  EXPECT_EQ(Press(kKeyRight),
-            kKeyRight);  // a folder without records has nothing to open
+  EXPECT_EQ(Press(vk::kRight),
+            vk::kRight);  // a folder without records has nothing to open
   EXPECT_EQ(FocusedName(), "\\Empty");
 }
 
 TEST_F(FilterBoxTest, DownAndUpFollowTheVisibleNodesAndShowTheNameWhollySelected) {
   Focus("\\Alpha");
-  EXPECT_EQ(Press(kKeyDown), 0);
+  EXPECT_EQ(Press(vk::kDown), 0);
   EXPECT_EQ(FocusedName(), "\\Empty");
   EXPECT_EQ(Current(), "\\Empty");
   EXPECT_EQ(view.filterText, "Empty");
   EXPECT_TRUE(view.wholeTextSelected);
 
-  EXPECT_EQ(Press(kKeyDown, kShift), 0);  // Shift does not matter
+  EXPECT_EQ(Press(vk::kDown, kShift), 0);  // Shift does not matter
   EXPECT_EQ(FocusedName(), "\\Mail");
-  Press(kKeyRight);
-  Press(kKeyDown);
+  Press(vk::kRight);
+  Press(vk::kDown);
   EXPECT_EQ(FocusedName(), "\\Mail\\Deep");
   EXPECT_EQ(view.filterText, "Deep");
   EXPECT_EQ(Current(), "\\Mail\\Deep");  // the search run by the new text lands
                                          // on the node's own row
-  Press(kKeyUp);
+  Press(vk::kUp);
   EXPECT_EQ(FocusedName(), "\\Mail");
   EXPECT_EQ(Current(), "\\Mail");
   EXPECT_EQ(view.filterText, "Mail");
@@ -241,14 +240,14 @@ TEST_F(FilterBoxTest, DownAndUpFollowTheVisibleNodesAndShowTheNameWhollySelected
 TEST_F(FilterBoxTest, DownOnTheLastAndUpOnTheFirstNodeKeepTheFocusAndReplaceTheText) {
   Focus("\\Zulu");
   view.Type("Zul");
-  EXPECT_EQ(Press(kKeyDown), 0);
+  EXPECT_EQ(Press(vk::kDown), 0);
   EXPECT_EQ(FocusedName(), "\\Zulu");
   EXPECT_EQ(view.filterText, "Zulu");
   EXPECT_TRUE(view.wholeTextSelected);
 
   Focus("\\*Plugins");
   view.filterText = "*P";
-  EXPECT_EQ(Press(kKeyUp), 0);
+  EXPECT_EQ(Press(vk::kUp), 0);
   EXPECT_EQ(FocusedName(), "\\*Plugins");
   EXPECT_EQ(view.filterText, "*Plugins");
 }
@@ -257,7 +256,7 @@ TEST_F(FilterBoxTest, CtrlOrAltLeaveTheKeyToTheBoxAndTheTreeAlone) {
   Focus("\\Mail");
   const std::size_t texts = view.filterTexts.size();
   for (ShiftState held : {kCtrl, kAlt}) {
-    for (int key : {kKeyLeft, kKeyRight, kKeyDown, kKeyUp, kKeyEnter, kKeyInsert}) {
+    for (int key : {vk::kLeft, vk::kRight, vk::kDown, vk::kUp, vk::kReturn, vk::kInsert}) {
       EXPECT_EQ(Press(key, held), key);
     }
   }
@@ -270,9 +269,9 @@ TEST_F(FilterBoxTest, CtrlOrAltLeaveTheKeyToTheBoxAndTheTreeAlone) {
 
 TEST_F(FilterBoxTest, InsertRunsNewAndOtherKeysEditTheBox) {
   Focus("\\Zulu");
-  EXPECT_EQ(Press(kKeyInsert), 0);
+  EXPECT_EQ(Press(vk::kInsert), 0);
   EXPECT_EQ(view.newRecords, 1);
-  for (int key : {kKeyA, 0x08 /* Backspace */, 0x2E /* Delete */, 0x24 /* Home */, 0x23 /* End */}) {
+  for (int key : {vk::kA, vk::kBack, vk::kDelete, vk::kHome, vk::kEnd}) {
     EXPECT_EQ(Press(key), key);
   }
   EXPECT_EQ(FocusedName(), "\\Zulu");
@@ -281,19 +280,19 @@ TEST_F(FilterBoxTest, InsertRunsNewAndOtherKeysEditTheBox) {
 
 TEST_F(FilterBoxTest, EnterPastesARecordTogglesAFolderAndIgnoresAnEmptyFolder) {
   Focus("\\Zulu");
-  EXPECT_EQ(Press(kKeyEnter), 0);
+  EXPECT_EQ(Press(vk::kReturn), 0);
   EXPECT_THAT(view.pastes, ElementsAre("\\Zulu"));
 
   Focus("\\Mail");
-  EXPECT_EQ(Press(kKeyEnter), 0);
+  EXPECT_EQ(Press(vk::kReturn), 0);
   EXPECT_TRUE(tree.Expanded(Node("\\Mail")));
-  EXPECT_EQ(Press(kKeyEnter), 0);
+  EXPECT_EQ(Press(vk::kReturn), 0);
   EXPECT_FALSE(tree.Expanded(Node("\\Mail")));
 
   Focus("\\Empty");
-  EXPECT_EQ(Press(kKeyEnter), 0);
+  EXPECT_EQ(Press(vk::kReturn), 0);
   Focus("\\*Plugins");
-  EXPECT_EQ(Press(kKeyEnter), 0);
+  EXPECT_EQ(Press(vk::kReturn), 0);
   EXPECT_THAT(view.pastes, ElementsAre("\\Zulu"));
   EXPECT_FALSE(tree.Expanded(Node("\\Empty")));
 }
@@ -312,7 +311,7 @@ TEST_F(FilterBoxTest, EnterNeverReachesTheBoxAsACharacter) {
 // ---- Keys typed in the tree ---------------------------------------------------------------------
 
 TEST_F(FilterBoxTest, TheTreeKeepsItsNavigationKeysAndTheBoxTakesTheInputFocus) {
-  for (int key = kKeyPageUp; key <= kKeyDown; ++key) {
+  for (int key = vk::kPageUp; key <= vk::kDown; ++key) {
     view.treeFocus = true;
     view.filterFocus = false;
     EXPECT_EQ(Press(key), key);
@@ -333,24 +332,24 @@ TEST_F(FilterBoxTest, ALetterTypedInTheTreeEndsUpInTheBoxAndSearches) {
   Focus("\\Alpha");
   view.treeFocus = true;
   view.filterFocus = false;
-  EXPECT_EQ(Press(kKeyZ), 0);  // the tree does not act on it
-  EXPECT_THAT(view.redelivered, ElementsAre(kKeyZ));
+  EXPECT_EQ(Press(vk::kZ), 0);  // the tree does not act on it
+  EXPECT_THAT(view.redelivered, ElementsAre(vk::kZ));
   EXPECT_EQ(view.filterText, "Z");
   EXPECT_EQ(FocusedName(), "\\Zulu");
 
   view.treeFocus = true;
   view.filterFocus = false;
-  EXPECT_EQ(Press(kKeyEnter), 0);
+  EXPECT_EQ(Press(vk::kReturn), 0);
   EXPECT_THAT(view.pastes, ElementsAre("\\Zulu"));
   view.treeFocus = true;
   view.filterFocus = false;
-  EXPECT_EQ(Press(kKeyInsert), 0);
-  EXPECT_THAT(view.redelivered, ElementsAre(kKeyZ, kKeyEnter, kKeyInsert));
+  EXPECT_EQ(Press(vk::kInsert), 0);
+  EXPECT_THAT(view.redelivered, ElementsAre(vk::kZ, vk::kReturn, vk::kInsert));
   EXPECT_EQ(view.newRecords, 1);
   view.treeFocus = true;
   view.filterFocus = false;
-  EXPECT_EQ(Press(kKeyA, kCtrl), 0);  // handed on whatever the shift state
-  EXPECT_THAT(view.redelivered, ElementsAre(kKeyZ, kKeyEnter, kKeyInsert, kKeyA));
+  EXPECT_EQ(Press(vk::kA, kCtrl), 0);  // handed on whatever the shift state
+  EXPECT_THAT(view.redelivered, ElementsAre(vk::kZ, vk::kReturn, vk::kInsert, vk::kA));
 }
 
 // ---- Double click -------------------------------------------------------------------------------
@@ -384,9 +383,9 @@ TEST(FilterBoxBare, WithoutFocusTheFirstTopLevelNodeIsInQuestionAndWithoutNodesN
   SelectionSync sync{tree, records, view};
   FilterBox box{tree, sync, view, view};
 
-  int key = kKeyEnter;
+  int key = vk::kReturn;
   box.KeyDown(key, kNoShift);
-  EXPECT_EQ(key, kKeyEnter);
+  EXPECT_EQ(key, vk::kReturn);
   EXPECT_FALSE(box.TreeDblClick());
   box.TextChanged();  // an empty table: nothing to position on
   EXPECT_THAT(view.pastes, IsEmpty());
@@ -400,7 +399,7 @@ TEST(FilterBoxBare, WithoutFocusTheFirstTopLevelNodeIsInQuestionAndWithoutNodesN
   EXPECT_TRUE(box.TreeDblClick());
   EXPECT_THAT(view.pastes, ElementsAre("\\Only"));
   view.onFilterText = [&](const std::string&) { box.TextChanged(); };
-  key = kKeyDown;
+  key = vk::kDown;
   box.KeyDown(key, kNoShift);
   EXPECT_EQ(key, 0);
   EXPECT_EQ(tree.Data(tree.Focused())->FullName, "\\Second");

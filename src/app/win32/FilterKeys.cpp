@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/win32/MessageBoxes.h"
+#include "platform/VirtualKeys.h"
 
 namespace tembric::app::win32 {
 namespace {
@@ -11,9 +12,10 @@ namespace {
 constexpr UINT_PTR kSubclassId = 0x46494C54;  // "FILT"
 
 tree::ShiftState CurrentShiftState() {
-  return {.shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0,
-          .ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0,
-          .alt = (GetKeyState(VK_MENU) & 0x8000) != 0};
+  namespace vk = platform::vk;
+  return {.shift = (GetKeyState(vk::kShift) & 0x8000) != 0,
+          .ctrl = (GetKeyState(vk::kControl) & 0x8000) != 0,
+          .alt = (GetKeyState(vk::kMenu) & 0x8000) != 0};
 }
 
 }  // namespace

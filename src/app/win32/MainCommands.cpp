@@ -3,6 +3,8 @@
 #include <array>
 #include <iterator>
 
+#include "platform/VirtualKeys.h"
+
 namespace tembric::app::win32 {
 namespace {
 
@@ -82,14 +84,15 @@ platform::win32::OwnedMenu CreateTrayMenu() {
 }
 
 platform::win32::OwnedAccelerators CreateMainAccelerators() {
+  namespace vk = platform::vk;
   ACCEL keys[] = {
-      {FVIRTKEY, VK_INSERT, kCmdNewRecord},
-      {FVIRTKEY | FCONTROL, 'A', kCmdNewChild},
-      {FVIRTKEY | FCONTROL, 'E', kCmdEdit},
-      {FVIRTKEY | FCONTROL, VK_DELETE, kCmdDelete},
-      {FVIRTKEY, VK_MULTIPLY, kCmdCollapseTree},
-      {FVIRTKEY, VK_ESCAPE, kCmdHide},
-      {FVIRTKEY, VK_F1, kCmdHelp},
+      {FVIRTKEY, vk::kInsert, kCmdNewRecord},
+      {FVIRTKEY | FCONTROL, vk::kA, kCmdNewChild},
+      {FVIRTKEY | FCONTROL, vk::kE, kCmdEdit},
+      {FVIRTKEY | FCONTROL, vk::kDelete, kCmdDelete},
+      {FVIRTKEY, vk::kMultiply, kCmdCollapseTree},
+      {FVIRTKEY, vk::kEscape, kCmdHide},
+      {FVIRTKEY, vk::kF1, kCmdHelp},
   };
   return platform::win32::OwnedAccelerators(CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys))));
 }

@@ -6,6 +6,7 @@
 #include "app/win32/MainCommands.h"
 #include "app/win32/MessageBoxes.h"
 #include "app/win32/TablesForm.h"
+#include "platform/VirtualKeys.h"
 #include "store/Tables.h"
 
 namespace tembric::app::win32 {
@@ -61,7 +62,7 @@ bool MainForm::TranslateAccelerators(MSG* msg) {
   if (msg->hwnd != Hwnd() && !IsChild(Hwnd(), msg->hwnd)) return false;
   // An Esc that was already down (held, or pressed when the window was
   // hidden and released elsewhere) does not hide the window shown meanwhile.
-  if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE && (msg->lParam & (1 << 30))) return false;
+  if (msg->message == WM_KEYDOWN && msg->wParam == platform::vk::kEscape && (msg->lParam & (1 << 30))) return false;
   return TranslateAcceleratorA(Hwnd(), accelerators_.get(), msg) != 0;
 }
 

@@ -5,6 +5,14 @@
 namespace tembric::platform::win32 {
 namespace {
 
+// The table of virtual keys holds the system's own values.
+static_assert(vk::kBack == VK_BACK && vk::kReturn == VK_RETURN && vk::kShift == VK_SHIFT &&
+              vk::kControl == VK_CONTROL && vk::kMenu == VK_MENU && vk::kEscape == VK_ESCAPE &&
+              vk::kPageUp == VK_PRIOR && vk::kEnd == VK_END && vk::kHome == VK_HOME && vk::kLeft == VK_LEFT &&
+              vk::kUp == VK_UP && vk::kRight == VK_RIGHT && vk::kDown == VK_DOWN && vk::kInsert == VK_INSERT &&
+              vk::kDelete == VK_DELETE && vk::kA == 'A' && vk::kE == 'E' && vk::kV == 'V' && vk::kZ == 'Z' &&
+              vk::kMultiply == VK_MULTIPLY && vk::kF1 == VK_F1);
+
 HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 
 class Win32Input final : public Input {
