@@ -70,9 +70,6 @@ void MainController::FormCreate(const std::string& stamp) {
   LoadIni();
 
   keystrokes_ = {};
-  usedKeystrokes_.clear();
-  usedNames_.clear();
-  usedHotKeys_.clear();
   shuttingDown_ = false;
   activationHandlersInstalled_ = true;
 
@@ -119,9 +116,6 @@ void MainController::FormDestroy() {
   // user's records are still saved below.
   RunHandler(deps_.notices, [this] { WriteLayout(); });
   RunHandler(deps_.notices, [this] { keystrokeHook_.SwitchHookOff(); });
-  usedKeystrokes_.clear();
-  usedNames_.clear();
-  usedHotKeys_.clear();
   deps_.lifecycle.FormDestroy();
   RunHandler(deps_.notices, [this] { clipboardChain_.Leave(); });
 }

@@ -139,11 +139,6 @@ class MainController final : public MainWindowHiding {
   // Cancels a keystroke being collected and restores the tray image.
   void CancelKeystroke();
 
-  // The lists of keys and names in use, for the record dialog's checks.
-  std::vector<std::string>& UsedKeystrokes() { return usedKeystrokes_; }
-  std::vector<std::string>& UsedNames() { return usedNames_; }
-  std::vector<std::string>& UsedHotKeys() { return usedHotKeys_; }
-
  private:
   void WriteLayout();
 
@@ -164,7 +159,6 @@ class MainController final : public MainWindowHiding {
   SettingsFile settings_;
   LoadedSettings loaded_;
   KeystrokeState keystrokes_;
-  std::vector<std::string> usedKeystrokes_, usedNames_, usedHotKeys_;
   std::int64_t lastActivityMs_ = 0;
   plugins::HotkeyGate hotkeyGate_;
   bool shuttingDown_ = false;
