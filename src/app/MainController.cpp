@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/Notices.h"
+#include "app/SettingsKeys.h"
 #include "app/Trace.h"
 #include "context/Identification.h"
 #include "platform/WindowSystem.h"
@@ -12,8 +13,9 @@
 namespace tembric::app {
 namespace {
 
-constexpr const char* kGui = "GUI";
-constexpr const char* kBasic = "Basic";
+namespace keys = settings;
+static_assert(keys::kMainWidth.defaultValue == kDesignedWidth && keys::kMainHeight.defaultValue == kDesignedHeight &&
+              keys::kPropHeight.defaultValue == kDesignedPaneHeight);
 
 class SystemSteadyClock final : public Clock {
  public:
@@ -55,15 +57,14 @@ void MainController::FormCreate(const std::string& stamp) {
   auto& view = deps_.view;
   hotkeys_.Reset();
 
-  view.SetSize(settings_.ReadInteger(kGui, "MainWidth", view.Width()),
-               settings_.ReadInteger(kGui, "MainHeight", view.Height()));
-  view.SetPaneHeight(settings_.ReadInteger(kGui, "PropHeight", view.PaneHeight()));
+  view.SetSize(keys::Read(settings_, keys::kMainWidth), keys::Read(settings_, keys::kMainHeight));
+  view.SetPaneHeight(keys::Read(settings_, keys::kPropHeight));
 
   // Each check item starts opposite to its setting and the command flips it
   // back, showing or hiding its bar on the way.
-  mainMenuChecked_ = !settings_.ReadBool(kGui, "ShowMainMenu", true);
+  mainMenuChecked_ = !keys::Read(settings_, keys::kShowMainMenu);
   aShowMainMenu();
-  toolBarChecked_ = !settings_.ReadBool(kGui, "ShowToolBar", true);
+  toolBarChecked_ = !keys::Read(settings_, keys::kShowToolBar);
   aShowToolBar();
 
   lastActivityMs_ = deps_.clock.NowMs();
@@ -88,27 +89,27 @@ void MainController::FormCreate(const std::string& stamp) {
 
 void MainController::LoadIni() {
   LoadedSettings loaded;
-  loaded.translucent = settings_.ReadBool(kBasic, "TranspEnabled", false);
-  loaded.trayIcon = settings_.ReadBool(kBasic, "ShowIcon", true);
-  loaded.opacity = static_cast<std::uint8_t>(settings_.ReadInteger(kBasic, "TranspValue", 255) & 0xFF);
-  loaded.inactiveLimitSeconds = settings_.ReadInteger(kBasic, "InactiveMinutes", 5) * 60;
-  if (!settings_.ReadBool(kBasic, "InactiveCollapse", true)) loaded.inactiveLimitSeconds = 0;
+  loaded.translucent = keys::Read(settings_, keys::kTranspEnabled);
+  loaded.trayIcon = keys::Read(settings_, keys::kShowIcon);
+  loaded.opacity = static_cast<std::uint8_t>(keys::Read(settings_, keys::kTranspValue) & 0xFF);
+  loaded.inactiveLimitSeconds = keys::Read(settings_, keys::kInactiveMinutes) * 60;
+  if (!keys::Read(settings_, keys::kInactiveCollapse)) loaded.inactiveLimitSeconds = 0;
   loaded_ = loaded;
 
   deps_.view.SetTranslucency(loaded_.translucent, loaded_.opacity);
   deps_.view.SetTrayIconShown(loaded_.trayIcon);
-  hotkeys_.RegisterProgramHotkey(1, "Show", "Ctrl+Alt+Z");
-  hotkeys_.RegisterProgramHotkey(2, "New", "Ctrl+Alt+N");
+  hotkeys_.RegisterProgramHotkey(1, keys::kShowHotkey.name, keys::kShowHotkey.defaultValue);
+  hotkeys_.RegisterProgramHotkey(2, keys::kNewHotkey.name, keys::kNewHotkey.defaultValue);
 }
 
 void MainController::WriteLayout() {
   auto& view = deps_.view;
-  settings_.WriteInteger(kGui, "MainWidth", view.Width());
-  settings_.WriteInteger(kGui, "MainHeight", view.Height());
+  keys::Write(settings_, keys::kMainWidth, view.Width());
+  keys::Write(settings_, keys::kMainHeight, view.Height());
   const int pane = view.PaneHeight();
-  settings_.WriteInteger(kGui, "PropHeight", pane < kClosedPaneLimit ? kClosedPaneStored : pane);
-  settings_.WriteBool(kGui, "ShowMainMenu", mainMenuChecked_);
-  settings_.WriteBool(kGui, "ShowToolBar", toolBarChecked_);
+  keys::Write(settings_, keys::kPropHeight, pane < kClosedPaneLimit ? kClosedPaneStored : pane);
+  keys::Write(settings_, keys::kShowMainMenu, mainMenuChecked_);
+  keys::Write(settings_, keys::kShowToolBar, toolBarChecked_);
 }
 
 void MainController::FormDestroy() {

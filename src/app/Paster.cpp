@@ -4,7 +4,7 @@
 
 #include "app/MainSeams.h"
 #include "app/Notices.h"
-#include "app/SettingsFile.h"
+#include "app/SettingsKeys.h"
 #include "app/Trace.h"
 #include "context/Identification.h"
 #include "store/BlobFile.h"
@@ -45,6 +45,6 @@ void Paster::ShowMessage(const std::string& text) { deps_.notices.Show(NoticeKin
 
 void Paster::Trace(const std::string& line) { app::Trace(line); }
 
-bool Paster::RestoreText() { return deps_.settings.ReadBool("Basic", "RestoreText", true); }
+bool Paster::RestoreText() { return settings::Read(deps_.settings, settings::kRestoreText); }
 
 }  // namespace tembric::app

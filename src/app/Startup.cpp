@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/SettingsFile.h"
+#include "app/SettingsKeys.h"
 #include "platform/FileSystem.h"
 
 namespace tembric::app {
@@ -10,7 +10,7 @@ namespace tembric::app {
 int ReadDatabaseVersion(platform::FileSystem& fs, const std::string& executablePath) {
   try {
     const SettingsFile settings(fs, SettingsPathFor(executablePath));
-    return settings.ReadInteger("Basic", "DBVersion", 0);
+    return settings::Read(settings, settings::kDbVersion);
   } catch (const std::exception&) {
     // A settings file that cannot be read declares nothing: the start is
     // refused like one without the key.
