@@ -3,10 +3,12 @@
 // and crashes, and the synthetic library generator.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -556,18 +558,14 @@ std::string CrashMemo(int k) {
   return std::string(static_cast<std::size_t>(200 + k % 900), static_cast<char>('a' + k % 26));
 }
 
-// Saves a table that grows by kRowsPerSave rows per save, until killed.
-[[noreturn]] void SaveForever(const std::string& path) {
+// Saves a table that grows by kRowsPerSave rows per save, until killed;
+// writes one byte to `done` after every save that returned.
+[[noreturn]] void SaveForever(const std::string& path, int done) {
   try {
     DataTable t(RecordsSchema());
     t.SetFileName(path);
     t.CreateEmpty();
-    int k = 0;
-    while (true) {
-      if (k >= 3000) {
-        t.CreateEmpty();
-        k = 0;
-      }
+    for (int k = 0;;) {
       for (int i = 0; i < kRowsPerSave; ++i, ++k) {
         AddRow(t, {{"Subject", "r" + std::to_string(k)},
                    {"Category", ""},
@@ -576,37 +574,58 @@ std::string CrashMemo(int k) {
                    {"ID", k}});
       }
       t.Save(platform::RealFileSystem());
+      const char byte = 1;
+      if (write(done, &byte, 1) != 1) _exit(4);
     }
   } catch (...) {
     _exit(3);
   }
 }
 
+// Reads `count` bytes from `fd`; false when they do not come within 60 s.
+bool ReadAcknowledgements(int fd, int count) {
+  for (int got = 0; got < count;) {
+    pollfd p{.fd = fd, .events = POLLIN, .revents = 0};
+    if (poll(&p, 1, 60000) <= 0) return false;
+    char buffer[64];
+    const ssize_t n = read(fd, buffer, std::min<std::size_t>(sizeof buffer, static_cast<std::size_t>(count - got)));
+    if (n <= 0) return false;
+    got += static_cast<int>(n);
+  }
+  return true;
+}
+
 TEST(TableFileCrash, AProcessKilledWhileSavingLeavesAWholeTable) {
   std::string folder = (std::filesystem::temp_directory_path() / "tembric-crash-XXXXXX").string();
   ASSERT_NE(mkdtemp(folder.data()), nullptr);
   const std::string path = folder + "/tembric.db";
-  {
-    DataTable empty(RecordsSchema());
-    empty.SetFileName(path);
-    empty.CreateEmpty();
-    empty.Save(platform::RealFileSystem());
-  }
-  std::set<std::size_t> sizesSeen;
   for (int run = 0; run < 12; ++run) {
+    // Killed just after its n-th save returned, at a different n each run:
+    // mostly in the middle of the next save.
+    const int acknowledged = 1 + run * 3;
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
-    if (child == 0) SaveForever(path);
-    usleep(static_cast<useconds_t>(3000 + run * 7000));
+    if (child == 0) {
+      close(pipeEnds[0]);
+      SaveForever(path, pipeEnds[1]);
+    }
+    close(pipeEnds[1]);
+    const bool heard = ReadAcknowledgements(pipeEnds[0], acknowledged);
     ASSERT_EQ(kill(child, SIGKILL), 0);
+    close(pipeEnds[0]);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(heard) << "run " << run << ": the saving child did not report its saves";
     ASSERT_TRUE(WIFSIGNALED(status)) << "the saving child ended by itself with " << status;
 
     DataTable t(RecordsSchema());
     t.SetFileName(path);
     ASSERT_NO_THROW(t.Open(platform::RealFileSystem())) << "run " << run;
+    // Whole saves only, and never older than the last save that returned.
     ASSERT_EQ(t.RecordCount() % kRowsPerSave, 0u) << "run " << run;
+    ASSERT_GE(t.RecordCount(), static_cast<std::size_t>(acknowledged * kRowsPerSave)) << "run " << run;
     t.SetIndexFieldNames("ID");
     int k = 0;
     for (t.First(); !t.Eof(); t.Next(), ++k) {
@@ -614,11 +633,8 @@ TEST(TableFileCrash, AProcessKilledWhileSavingLeavesAWholeTable) {
       ASSERT_EQ(t.AsString("FullName"), "\\r" + std::to_string(k));
       ASSERT_EQ(t.AsString("Memo"), CrashMemo(k));
     }
-    sizesSeen.insert(t.RecordCount());
   }
   std::filesystem::remove_all(folder);
-  // The runs caught the child at different moments of its work.
-  EXPECT_GE(sizesSeen.size(), 3u);
 }
 
 // ---- The synthetic library ------------------------------------------------------------
