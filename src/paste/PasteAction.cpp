@@ -138,7 +138,10 @@ void PasteAction::PlaceImage(ImageFormat format, std::span<const std::uint8_t> b
 }
 
 PasteAction::Placed PasteAction::PlaceLinkedFile(const PasteRecord& record) {
-  if (!record.fileName || record.fileName->empty() || !s_.files.Exists(*record.fileName)) return Placed::NothingToPaste;
+  // No name, a name that is not there, or one that names a folder: nothing to paste.
+  if (!record.fileName || record.fileName->empty()) return Placed::NothingToPaste;
+  const std::optional<platform::FileStamp> stamp = s_.files.Stamp(*record.fileName);
+  if (!stamp || stamp->folder) return Placed::NothingToPaste;
   if (record.type == store::RecordType::TextFileLink) {
     const std::string text = TextFileLines(s_.files.ReadAll(*record.fileName));
     if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);

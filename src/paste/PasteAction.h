@@ -126,7 +126,7 @@ class PasteAction {
   enum class Placed {
     SendKeys,        // Ctrl+V pastes what is on the clipboard now
     Declined,        // the plugin declined, or failed with its own message
-    NothingToPaste,  // the linked file does not exist
+    NothingToPaste,  // no linked file of that name (a folder is none)
   };
 
   bool OpenClipboard();

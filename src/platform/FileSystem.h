@@ -37,10 +37,12 @@ class FileError : public std::runtime_error {
 };
 
 // How long a file is and when it was last written; equal stamps mean the file
-// was not rewritten (as far as the file system can tell).
+// was not rewritten (as far as the file system can tell). A folder has a
+// stamp too, marked as one.
 struct FileStamp {
   std::uint64_t size = 0;
   std::int64_t modified = 0;  // the system's own last-write time, in its own units
+  bool folder = false;
   bool operator==(const FileStamp&) const = default;
 };
 

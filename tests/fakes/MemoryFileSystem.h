@@ -25,6 +25,8 @@ class MemoryFileSystem : public platform::FileSystem {
     files_[path] = std::move(bytes);
     Touch(path);
   }
+  // `path` names a folder: it exists, has a folder's stamp and cannot be read.
+  void PutFolder(const std::string& path) { folders_.insert(path); }
   // `path` refuses writes and replaces until it is removed.
   void SetReadOnly(const std::string& path) { readOnly_.insert(path); }
   // `link` is a symbolic link to `target`: reads and writes of `link` reach
@@ -42,9 +44,12 @@ class MemoryFileSystem : public platform::FileSystem {
     return paths;
   }
 
-  bool Exists(const std::string& path) override { return files_.count(Resolve(path)) != 0; }
+  bool Exists(const std::string& path) override {
+    return files_.count(Resolve(path)) != 0 || folders_.count(path) != 0;
+  }
 
   std::optional<platform::FileStamp> Stamp(const std::string& path) override {
+    if (folders_.count(path) != 0) return platform::FileStamp{0, 0, true};
     const auto it = files_.find(Resolve(path));
     if (it == files_.end()) return std::nullopt;
     return platform::FileStamp{it->second.size(), stamps_[it->first]};
@@ -63,6 +68,7 @@ class MemoryFileSystem : public platform::FileSystem {
   int Pauses() const { return pauses_; }
 
   Bytes ReadAll(const std::string& path) override {
+    if (folders_.count(path) != 0) throw platform::FileError(path, "access denied");  // as the system answers
     const auto it = files_.find(Resolve(path));
     if (it == files_.end()) throw platform::FileError(path, "no such file", platform::FileErrorKind::NotFound);
     return it->second;
@@ -144,6 +150,7 @@ class MemoryFileSystem : public platform::FileSystem {
   std::map<std::string, Bytes> files_;
   std::set<std::string> open_;
   std::set<std::string> readOnly_;
+  std::set<std::string> folders_;
   std::map<std::string, std::string> links_;
   std::map<std::string, std::int64_t> stamps_;
   std::int64_t clock_ = 0;

@@ -381,9 +381,12 @@ TEST(TextFileLinesTest, LineEndsAndTheZeroByte) {
 
 TEST_F(PasteActionTest, MissingLinkedFileSendsNoKeysAndNoMessageButStillRestores) {
   PasteRecord nullName = Of(store::RecordType::ImageFileLink);
+  files_.PutFolder("C:\\Notes");
+  files_.PutFolder("C:\\Pictures.bmp");
   for (const PasteRecord& record :
        {nullName, Linked(store::RecordType::TextFileLink, ""), Linked(store::RecordType::TextFileLink, "C:\\gone.txt"),
-        Linked(store::RecordType::ImageFileLink, "C:\\gone.bmp")}) {
+        Linked(store::RecordType::ImageFileLink, "C:\\gone.bmp"), Linked(store::RecordType::TextFileLink, "C:\\Notes"),
+        Linked(store::RecordType::ImageFileLink, "C:\\Pictures.bmp")}) {
     clipboard_.Put(clip::kBitmap, B("x"));  // replaced by the restore
     EXPECT_EQ(Paste(record).end, PasteEnd::NoKeys);
     EXPECT_EQ(clipboard_.StoredFormats(), (std::vector<platform::ClipFormat>{clip::kText, clip::kLocale}));
@@ -420,7 +423,7 @@ TEST_F(PasteActionTest, CtrlVWaitsForHeldKeysButNotForShift) {
   input_.Hold(vk::kControl, start + 55);
   input_.Hold('Z', start + 120);
   input_.Hold('7', start + 90);
-  input_.HoldForever(0x10);  // Shift
+  input_.HoldForever(vk::kShift);
   Paste(Of(store::RecordType::Folder), true, 0);
   // Backspaces (2 pairs) go out at once; Ctrl+V once the last key is up.
   ASSERT_EQ(input_.Sent().size(), 8u);

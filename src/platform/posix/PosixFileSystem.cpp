@@ -118,7 +118,8 @@ class PosixFileSystem final : public FileSystem {
       Fail(path, errno);
     }
     return FileStamp{static_cast<std::uint64_t>(st.st_size),
-                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                     S_ISDIR(st.st_mode)};
   }
 
   bool CreateNew(const std::string& path) override {
