@@ -19,7 +19,7 @@ inline constexpr std::size_t kShortStringMax = 255;
 inline std::string ShortString(std::string_view text) { return std::string(text.substr(0, kShortStringMax)); }
 
 struct TNodeData {
-  std::string Subject;   // for a context item: Subject and the folder part
+  std::string Subject;  // for a context item: Subject and the folder part
   std::string Category;
   std::string FullName;  // the key by which the node finds its row
   std::string Caption;   // used only by the context folder

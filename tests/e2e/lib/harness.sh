@@ -11,7 +11,7 @@
 #
 # Environment: TEMBRIC_BUILD_DIR (the Windows build, required),
 # TEMBRIC_SOURCE_DIR, TEMBRIC_ARTIFACTS, TEMBRIC_WINE_TEMPLATE,
-# TEMBRIC_TEST_NAME, E2E_DEADLINE (seconds for the whole scenario, default 45).
+# TEMBRIC_TEST_NAME, E2E_DEADLINE (seconds for the whole scenario, default 120).
 
 set -euo pipefail
 
@@ -21,7 +21,7 @@ TEMBRIC_SOURCE_DIR=${TEMBRIC_SOURCE_DIR:-$(cd "$E2E_LIB/../../.." && pwd)}
 E2E_NAME=${TEMBRIC_TEST_NAME:-$(basename "$0" .sh)}
 E2E_ARTIFACTS=${TEMBRIC_ARTIFACTS:-$TEMBRIC_BUILD_DIR/e2e-artifacts}
 E2E_TEMPLATE=${TEMBRIC_WINE_TEMPLATE:-$TEMBRIC_SOURCE_DIR/build/wine-template}
-E2E_DEADLINE=${E2E_DEADLINE:-45}
+E2E_DEADLINE=${E2E_DEADLINE:-120}
 PROBE_EXE=$TEMBRIC_BUILD_DIR/bin/tembric-probe.exe
 TEMBRIC_EXE=$TEMBRIC_BUILD_DIR/bin/Tembric.exe
 
