@@ -1,12 +1,12 @@
 #include "app/MainController.h"
 
-#include <chrono>
 #include <utility>
 
 #include "app/Notices.h"
 #include "app/SettingsKeys.h"
 #include "app/Trace.h"
 #include "context/Identification.h"
+#include "platform/Clock.h"
 #include "platform/WindowSystem.h"
 #include "store/DataTable.h"
 
@@ -17,25 +17,12 @@ namespace keys = settings;
 static_assert(keys::kMainWidth.defaultValue == kDesignedWidth && keys::kMainHeight.defaultValue == kDesignedHeight &&
               keys::kPropHeight.defaultValue == kDesignedPaneHeight);
 
-class SystemSteadyClock final : public Clock {
- public:
-  std::int64_t NowMs() const override {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-  }
-};
-
 template <typename T>
 T& OrInert(T* given, T& inert) {
   return given ? *given : inert;
 }
 
 }  // namespace
-
-Clock& SteadyClock() {
-  static SystemSteadyClock clock;
-  return clock;
-}
 
 std::string TargetTraceLine(const context::TWinDescriptor& target) {
   return "Target: " + target.FileName + " | " + target.WinTitle;

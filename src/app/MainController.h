@@ -19,6 +19,7 @@
 
 namespace tembric::platform {
 class FileSystem;
+class Clock;
 class WindowSystem;
 }  // namespace tembric::platform
 
@@ -65,7 +66,7 @@ struct MainControllerDeps {
   std::string caption;       // "Tembric 1.2"
   Notices& notices;
   MainView& view;
-  Clock& clock;
+  platform::Clock& clock;
   platform::WindowSystem& windows;
   context::TargetTracker& target;
   // The library and its opening and saving; made before the controller, so

@@ -1,22 +1,12 @@
 #pragma once
-// What the main window's lifecycle needs of the window itself, the clock and
-// the debug window. The Win32 main window implements MainView; the unit
+// What the main window's lifecycle needs of the window itself and the debug
+// window. The Win32 main window implements MainView; the unit
 // tests use a recording fake.
 
 #include <cstdint>
 #include <string>
 
 namespace tembric::app {
-
-// Milliseconds of a steady clock; only differences are used.
-class Clock {
- public:
-  virtual ~Clock() = default;
-  virtual std::int64_t NowMs() const = 0;
-};
-
-// The system's steady clock.
-Clock& SteadyClock();
 
 class MainView {
  public:

@@ -34,8 +34,8 @@ paste::PasteResult Paster::Paste(const PasteCall& call) {
   // The blob file is looked up at every paste: it may have been deleted or
   // put back since the last one.
   const store::BlobFile blob = store::BlobFile::InFolder(deps_.files, deps_.folder);
-  paste::PasteAction action(
-      {deps_.clipboard, deps_.input, deps_.files, blob, deps_.libraries, deps_.decoder, deps_.hotkeys, *this, owner_});
+  paste::PasteAction action({deps_.clipboard, deps_.input, deps_.clock, deps_.files, blob, deps_.libraries,
+                             deps_.decoder, deps_.hotkeys, *this, owner_});
   return action.CopyClose(record, request);
 }
 

@@ -41,6 +41,7 @@ struct PasteCall {
 struct PasterDeps {
   platform::Clipboard& clipboard;
   platform::Input& input;
+  platform::Clock& clock;
   platform::FileSystem& files;
   platform::Libraries& libraries;
   paste::ImageDecoder& decoder;

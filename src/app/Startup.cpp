@@ -21,7 +21,7 @@ int ReadDatabaseVersion(platform::FileSystem& fs, const std::string& executableP
 void WaitForSplash(StartupHost& host) {
   while (host.SplashTimerEnabled()) {
     host.ProcessMessages();
-    host.Sleep(kSplashPollMilliseconds);
+    host.Clock().SleepMs(kSplashPollMilliseconds);
   }
 }
 

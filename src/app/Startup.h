@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/Clock.h"
 #include "platform/Kernel.h"
 
 namespace tembric::platform {
@@ -53,7 +54,8 @@ class StartupHost {
 
   // Handles every message waiting in the queue, then returns.
   virtual void ProcessMessages() = 0;
-  virtual void Sleep(int milliseconds) = 0;
+  // Waits between two rounds of message processing.
+  virtual platform::Clock& Clock() = 0;
 
   // The title of the application's message boxes and taskbar entry.
   virtual void SetApplicationTitle(const std::string& title) = 0;

@@ -108,10 +108,10 @@ std::optional<ImageFormat> ImageFormatOfName(const std::string& fileName) {
 }
 
 bool PasteAction::OpenClipboard() {
-  const std::int64_t deadline = s_.input.NowMs() + kClipboardOpenLimitMs;
+  const std::int64_t deadline = s_.clock.NowMs() + kClipboardOpenLimitMs;
   while (!s_.clipboard.Open(s_.owner)) {
-    if (s_.input.NowMs() >= deadline) return false;
-    s_.input.SleepMs(kPollStepMs);
+    if (s_.clock.NowMs() >= deadline) return false;
+    s_.clock.SleepMs(kPollStepMs);
   }
   return true;
 }
@@ -199,12 +199,12 @@ void PasteAction::RestoreSnapshot(std::span<const std::uint8_t> snapshot) {
 }
 
 bool PasteAction::WaitForKeyRelease() {
-  const std::int64_t deadline = s_.input.NowMs() + kKeyReleaseLimitMs;
+  const std::int64_t deadline = s_.clock.NowMs() + kKeyReleaseLimitMs;
   for (;;) {
     s_.input.RefreshKeyState();
     if (!AnyPasteKeyDown(s_.input)) return true;
-    if (s_.input.NowMs() >= deadline) return false;
-    s_.input.SleepMs(kPollStepMs);
+    if (s_.clock.NowMs() >= deadline) return false;
+    s_.clock.SleepMs(kPollStepMs);
   }
 }
 
@@ -223,22 +223,22 @@ bool PasteAction::TargetInFront(platform::WindowHandle target, std::int64_t sett
     s_.host.Trace("CopyClose: no target window, no keys");
     return false;
   }
-  const std::int64_t deadline = s_.input.NowMs() + kForegroundLimitMs;
+  const std::int64_t deadline = s_.clock.NowMs() + kForegroundLimitMs;
   int retries = 0;
   for (;;) {
     if (HoldsForeground(target)) {
-      if (s_.input.NowMs() >= settledAt) break;
+      if (s_.clock.NowMs() >= settledAt) break;
     } else {
-      if (s_.input.NowMs() >= deadline) {
+      if (s_.clock.NowMs() >= deadline) {
         result.foregroundRetries += retries;
         s_.host.Trace("CopyClose: target not in front after " + std::to_string(retries) + " retries, no keys");
         return false;
       }
       ++retries;
       s_.input.SetForegroundWindow(target);
-      settledAt = s_.input.NowMs() + kForegroundSettleMs;
+      settledAt = s_.clock.NowMs() + kForegroundSettleMs;
     }
-    s_.input.SleepMs(kPollStepMs);
+    s_.clock.SleepMs(kPollStepMs);
   }
   result.foregroundRetries += retries;
   if (retries > 0) s_.host.Trace("CopyClose: target in front after " + std::to_string(retries) + " retries");
@@ -256,7 +256,7 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
   // A keystroke was typed into the target, which should still hold the
   // foreground. Backspaces that cannot reach it are not sent, and then
   // nothing is pasted: the clipboard is left as it is.
-  if (request.fromKeystroke && !TargetInFront(request.targetWindow, s_.input.NowMs(), result)) {
+  if (request.fromKeystroke && !TargetInFront(request.targetWindow, s_.clock.NowMs(), result)) {
     result.end = PasteEnd::TargetNotInFront;
     return result;
   }
@@ -298,7 +298,7 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
   // call's guard has ended).
   s_.input.EnableWindow(request.targetWindow);
   s_.input.SetForegroundWindow(request.targetWindow);
-  const std::int64_t settledAt = s_.input.NowMs() + kForegroundSettleMs;
+  const std::int64_t settledAt = s_.clock.NowMs() + kForegroundSettleMs;
 
   // 6. Ctrl+V once the user has let go of the keys and the target holds the
   // foreground; keys sent anywhere else would paste into the wrong window.
@@ -320,7 +320,7 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
 
   // 7. Put the saved text back.
   if (s_.host.RestoreText()) {
-    s_.input.SleepMs(kRestoreDelayMs);
+    s_.clock.SleepMs(kRestoreDelayMs);
     if (!OpenClipboard()) {
       s_.host.ShowMessage(kCannotOpenClipboard);
       return result;

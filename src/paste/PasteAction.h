@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Clipboard.h"
+#include "platform/Clock.h"
 #include "platform/Input.h"
 #include "plugins/HotkeyGate.h"
 #include "store/BlobFile.h"
@@ -103,6 +104,7 @@ struct PasteResult {
 struct PasteServices {
   platform::Clipboard& clipboard;
   platform::Input& input;
+  platform::Clock& clock;  // the waits of the paste, and its time limits
   platform::FileSystem& files;
   const store::BlobFile& blobFile;
   platform::Libraries& libraries;
@@ -137,7 +139,7 @@ class PasteAction {
   void RestoreSnapshot(std::span<const std::uint8_t> snapshot);
   bool WaitForKeyRelease();
   // True once `target` or another window of its thread is the foreground
-  // window, not before `settledAt` (on the input clock), and after each
+  // window, not before `settledAt` (on the clock), and after each
   // repeated activation only once it has stayed in front for the settle
   // time; activates it again whenever it is not in front, until the limit.
   bool TargetInFront(platform::WindowHandle target, std::int64_t settledAt, PasteResult& result);

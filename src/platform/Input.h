@@ -1,8 +1,8 @@
 #pragma once
 // Keyboard input, key state and focus for the paste action: plain virtual-key
 // presses and releases sent to the foreground window, the state of held keys,
-// bringing a window to the foreground and asking which window is there,
-// sleeping and a millisecond clock.
+// bringing a window to the foreground and asking which window is there, and
+// the system language. Time is platform::Clock's.
 
 #include <cstdint>
 #include <string>
@@ -43,13 +43,6 @@ class Input {
   // The thread that created `window` (keys go to the focus of that thread);
   // 0 when the window does not exist.
   virtual std::uint32_t ThreadOf(WindowHandle window) = 0;
-
-  // Blocks the calling thread: input and posted messages wait. Messages that
-  // other threads and programs send to the thread's windows are answered, so
-  // that a program reading a clipboard this thread owns is not held up.
-  virtual void SleepMs(int ms) = 0;
-  // A monotonic clock in milliseconds.
-  virtual std::int64_t NowMs() = 0;
 
   // The system default language as the platform reports it: hexadecimal text such as "0409".
   virtual std::string SystemDefaultLanguage() = 0;

@@ -2,7 +2,8 @@
 // An input queue that behaves like the system's: sent events are recorded in
 // order, and each one is passed to an installed low-level hook marked as
 // injected, as the system does. Held keys are released at a set time on a
-// clock that moves only when the code under test sleeps. The foreground
+// clock that moves only when the code under test sleeps (on `clock`, which
+// the code under test is handed as its clock). The foreground
 // window follows SetForegroundWindow unless the foreground lock refuses it,
 // and can be taken away again a set time after an activation, as a window
 // manager does.
@@ -14,18 +15,24 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeClock.h"
 #include "platform/Input.h"
 
 namespace tembric::fakes {
 
 class FakeInput : public platform::Input {
  public:
+  FakeInput() {
+    clock.now = 5'000;
+    clock.onSleep = [this](int ms) { log_.push_back("sleep " + std::to_string(ms)); };
+  }
+
   using KeyEvent = platform::KeyEvent;
   using VirtualKey = platform::VirtualKey;
   // Called for every sent event with `injected` true.
   using Hook = std::function<void(const KeyEvent& event, bool injected)>;
 
-  std::int64_t now = 5'000;
+  FakeClock clock;
   std::string language = "0409";
   platform::WindowHandle foreground = platform::kNoWindow;
 
@@ -74,11 +81,11 @@ class FakeInput : public platform::Input {
   void RefreshKeyState() override { ++refreshes_; }
   bool IsKeyDown(VirtualKey key) override {
     auto it = held_.find(key);
-    return it != held_.end() && now < it->second;
+    return it != held_.end() && clock.now < it->second;
   }
   std::uint16_t ScanCodeOf(VirtualKey key) override { return LayoutScanCode(key); }
   void SendKey(const KeyEvent& event) override {
-    if (sent_.empty()) firstKeyAt_ = now;
+    if (sent_.empty()) firstKeyAt_ = clock.now;
     sent_.push_back(event);
     receivers_.push_back(ForegroundWindow());
     log_.push_back("key " + Hex(event.key) + "/" + Hex(event.scanCode) + (event.release ? " up" : " down"));
@@ -95,12 +102,12 @@ class FakeInput : public platform::Input {
     if (window == platform::kNoWindow) return;
     foreground = window;
     if (lossAfterMs_ >= 0) {
-      lossAt_ = now + lossAfterMs_;
+      lossAt_ = clock.now + lossAfterMs_;
       lossAfterMs_ = -1;
     }
   }
   platform::WindowHandle ForegroundWindow() override {
-    if (lossAt_ >= 0 && now >= lossAt_) {
+    if (lossAt_ >= 0 && clock.now >= lossAt_) {
       foreground = lossTo_;
       lossAt_ = -1;
     }
@@ -111,11 +118,6 @@ class FakeInput : public platform::Input {
     const auto it = threads_.find(window);
     return it != threads_.end() ? it->second : static_cast<std::uint32_t>(window);
   }
-  void SleepMs(int ms) override {
-    log_.push_back("sleep " + std::to_string(ms));
-    now += ms;
-  }
-  std::int64_t NowMs() override { return now; }
   std::string SystemDefaultLanguage() override { return language; }
 
   static std::string Hex(unsigned value) {

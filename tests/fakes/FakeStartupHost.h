@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Startup.h"
+#include "fakes/FakeClock.h"
 #include "fakes/FaultInjectingFileSystem.h"
 #include "fakes/MemoryFileSystem.h"
 
@@ -14,6 +15,10 @@ namespace tembric::fakes {
 
 class FakeStartupHost : public app::StartupHost {
  public:
+  FakeStartupHost() {
+    clock_.onSleep = [this](int ms) { calls.push_back("Sleep " + std::to_string(ms)); };
+  }
+
   // ---- Set-up ---------------------------------------------------------------
   platform::InstanceMutex mutexResult = platform::InstanceMutex::Created;
   std::string executablePath = "C:\\Tembric\\Tembric.exe";
@@ -54,7 +59,7 @@ class FakeStartupHost : public app::StartupHost {
       calls.push_back("Timer1Timer");
     }
   }
-  void Sleep(int milliseconds) override { calls.push_back("Sleep " + std::to_string(milliseconds)); }
+  platform::Clock& Clock() override { return clock_; }
   void SetApplicationTitle(const std::string& title) override { calls.push_back("SetApplicationTitle " + title); }
   void CreateMainWindow() override { calls.push_back("CreateMainWindow"); }
   void CreateRecordWindow() override { calls.push_back("CreateRecordWindow"); }
@@ -65,6 +70,7 @@ class FakeStartupHost : public app::StartupHost {
   void RunMessageLoop() override { calls.push_back("RunMessageLoop"); }
 
  private:
+  FakeClock clock_;
   bool splashTimerEnabled_ = false;
   int rounds_ = 0;
 };

@@ -104,6 +104,7 @@ class MainPasteTest : public MainControllerFixture {
   Paster paster{{
       .clipboard = clipboard,
       .input = input,
+      .clock = input.clock,
       .files = files,
       .libraries = libraries,
       .decoder = decoder,

@@ -155,7 +155,7 @@ class PasteActionTest : public ::testing::Test {
   int busyOpens_ = 0;
   std::optional<Bytes> pastedText_;
   Bytes textAtFirstBackspace_;
-  PasteAction action_{{clipboard_, input_, files_, blob_, libraries_, decoder_, hotkeys_, host_, kOwner}};
+  PasteAction action_{{clipboard_, input_, input_.clock, files_, blob_, libraries_, decoder_, hotkeys_, host_, kOwner}};
 };
 
 TEST_F(PasteActionTest, TextRecordIsPastedAndTheUserTextComesBackWithALocaleOnly) {
@@ -419,7 +419,7 @@ TEST_F(PasteActionTest, LinkedImageDecoderFollowsTheExtensionInAnyCase) {
 }
 
 TEST_F(PasteActionTest, CtrlVWaitsForHeldKeysButNotForShift) {
-  const std::int64_t start = input_.now;
+  const std::int64_t start = input_.clock.now;
   input_.Hold(vk::kControl, start + 55);
   input_.Hold('Z', start + 120);
   input_.Hold('7', start + 90);
@@ -427,7 +427,7 @@ TEST_F(PasteActionTest, CtrlVWaitsForHeldKeysButNotForShift) {
   Paste(Of(store::RecordType::Folder), true, 0);
   // Backspaces (2 pairs) go out at once; Ctrl+V once the last key is up.
   ASSERT_EQ(input_.Sent().size(), 8u);
-  const std::int64_t ctrlVAt = input_.now - 300;
+  const std::int64_t ctrlVAt = input_.clock.now - 300;
   EXPECT_GE(ctrlVAt, start + 120);
   EXPECT_LT(ctrlVAt, start + 130);
   EXPECT_GT(input_.Refreshes(), 10);
@@ -436,12 +436,12 @@ TEST_F(PasteActionTest, CtrlVWaitsForHeldKeysButNotForShift) {
 TEST_F(PasteActionTest, KeysHeldPastTheLimitSendNoCtrlVAndStillRestore) {
   PasteRecord record = Of(store::RecordType::Text);
   record.memo = "x";
-  const std::int64_t start = input_.now;
+  const std::int64_t start = input_.clock.now;
   input_.HoldForever(vk::kMenu);
   EXPECT_EQ(Paste(record).end, PasteEnd::KeysStillHeld);
   EXPECT_TRUE(input_.Sent().empty());
-  EXPECT_GE(input_.now - start, kKeyReleaseLimitMs + kRestoreDelayMs);
-  EXPECT_LE(input_.now - start, kKeyReleaseLimitMs + kRestoreDelayMs + kPollStepMs);
+  EXPECT_GE(input_.clock.now - start, kKeyReleaseLimitMs + kRestoreDelayMs);
+  EXPECT_LE(input_.clock.now - start, kKeyReleaseLimitMs + kRestoreDelayMs + kPollStepMs);
   EXPECT_EQ(clipboard_.Peek(clip::kText), Z("user text"));
 }
 
@@ -492,7 +492,7 @@ TEST_F(PasteActionTest, KeysReachTheTargetOrNoWindow) {
     const int hidesBefore = host_.hides;
     PasteRecord record = Of(store::RecordType::Text);
     record.memo = "note";
-    const std::int64_t start = input_.now;
+    const std::int64_t start = input_.clock.now;
 
     const PasteResult result = action_.CopyClose(record, {c.fromKeystroke, 1, c.target});
 
@@ -506,8 +506,8 @@ TEST_F(PasteActionTest, KeysReachTheTargetOrNoWindow) {
                          " retries, no keys"));
       // Bounded: the limit, then the restore.
       const int restore = c.fromKeystroke ? 0 : kRestoreDelayMs;
-      EXPECT_GE(input_.now - start, kForegroundLimitMs + restore);
-      EXPECT_LE(input_.now - start, kForegroundLimitMs + kPollStepMs + restore);
+      EXPECT_GE(input_.clock.now - start, kForegroundLimitMs + restore);
+      EXPECT_LE(input_.clock.now - start, kForegroundLimitMs + kPollStepMs + restore);
     } else {
       EXPECT_EQ(result.foregroundRetries, c.retries);
       EXPECT_EQ(Traced("CopyClose: target in front after " + std::to_string(c.retries) + " retries"), c.retries > 0);
@@ -534,7 +534,7 @@ TEST_F(PasteActionTest, ClipboardOpenIsRetriedForAboutOneSecond) {
   EXPECT_TRUE(host_.messages.empty());
 
   // Busy for good: the action stops at once, the window stays.
-  const std::int64_t start = input_.now;
+  const std::int64_t start = input_.clock.now;
   const std::size_t keys = input_.Sent().size();
   clipboard_.HoldBusy(100000);
   const int opensBefore = clipboard_.OpenCalls();
@@ -542,8 +542,8 @@ TEST_F(PasteActionTest, ClipboardOpenIsRetriedForAboutOneSecond) {
   EXPECT_EQ(host_.messages, std::vector<std::string>{kCannotOpenClipboard});
   EXPECT_EQ(host_.hides, 1);
   EXPECT_EQ(input_.Sent().size(), keys);
-  EXPECT_GE(input_.now - start, kClipboardOpenLimitMs);
-  EXPECT_LE(input_.now - start, kClipboardOpenLimitMs + kPollStepMs);
+  EXPECT_GE(input_.clock.now - start, kClipboardOpenLimitMs);
+  EXPECT_LE(input_.clock.now - start, kClipboardOpenLimitMs + kPollStepMs);
   EXPECT_GE(clipboard_.OpenCalls() - opensBefore, 100);
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/Input.h"
 
 namespace {
@@ -182,7 +183,7 @@ int main(int argc, char** argv) {
   const bool started =
       CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child) != FALSE;
   Check(started, "the reading process started");
-  input.SleepMs(2000);
+  tembric::platform::RealClock().SleepMs(2000);
   DWORD readMs = kWrongText;
   if (started) {
     WaitForSingleObject(child.hProcess, 10000);

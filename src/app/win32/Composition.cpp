@@ -5,6 +5,7 @@
 #include "app/SettingsFile.h"
 #include "app/win32/MessageBoxes.h"
 #include "platform/Clipboard.h"
+#include "platform/Clock.h"
 #include "platform/Collation.h"
 #include "platform/Dde.h"
 #include "platform/FileSystem.h"
@@ -33,7 +34,7 @@ MainComposition::MainComposition(MainCompositionArgs args)
           .caption = args_.caption,
           .notices = ProgramNotices(),
           .view = window_,
-          .clock = SteadyClock(),
+          .clock = platform::RealClock(),
           .windows = platform::RealWindowSystem(),
           .target = tracker_,
           .lifecycle = lifecycle_,
@@ -51,6 +52,7 @@ MainComposition::MainComposition(MainCompositionArgs args)
           .hotkeys = controller_.Hotkeys(),
           .target = tracker_,
           .notices = ProgramNotices(),
+          .clock = platform::RealClock(),
           .folder = folder_,
       }),
       filter_(model_, tree_.Sync(), window_.FilterBoxView(), controller_, paster_) {}

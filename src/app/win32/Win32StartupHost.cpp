@@ -61,7 +61,7 @@ void Win32StartupHost::ProcessMessages() {
   }
 }
 
-void Win32StartupHost::Sleep(int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
+platform::Clock& Win32StartupHost::Clock() { return platform::RealClock(); }
 
 void Win32StartupHost::SetApplicationTitle(const std::string& title) { SetMessageBoxCaption(title); }
 

@@ -35,7 +35,7 @@ class Win32StartupHost final : public StartupHost {
   void DestroySplash() override;
 
   void ProcessMessages() override;
-  void Sleep(int milliseconds) override;
+  platform::Clock& Clock() override;
   void SetApplicationTitle(const std::string& title) override;
 
   void CreateMainWindow() override;
