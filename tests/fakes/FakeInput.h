@@ -12,6 +12,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,7 @@ class FakeInput : public platform::Input {
  public:
   FakeInput() {
     clock.now = 5'000;
-    clock.onSleep = [this](int ms) { log_.push_back("sleep " + std::to_string(ms)); };
+    clock.onSleep = [log = log_](int ms) { log->push_back("sleep " + std::to_string(ms)); };
   }
 
   using KeyEvent = platform::KeyEvent;
@@ -58,7 +59,7 @@ class FakeInput : public platform::Input {
   // The foreground window at each sent event: the window it reached.
   const std::vector<platform::WindowHandle>& Receivers() const { return receivers_; }
   // Everything the code did, in order: "key 11/1D down", "sleep 10", "foreground 42", ...
-  const std::vector<std::string>& Log() const { return log_; }
+  const std::vector<std::string>& Log() const { return *log_; }
   int Refreshes() const { return refreshes_; }
   std::int64_t TimeOfFirstKey() const { return firstKeyAt_; }
 
@@ -88,12 +89,12 @@ class FakeInput : public platform::Input {
     if (sent_.empty()) firstKeyAt_ = clock.now;
     sent_.push_back(event);
     receivers_.push_back(ForegroundWindow());
-    log_.push_back("key " + Hex(event.key) + "/" + Hex(event.scanCode) + (event.release ? " up" : " down"));
+    log_->push_back("key " + Hex(event.key) + "/" + Hex(event.scanCode) + (event.release ? " up" : " down"));
     if (hook_) hook_(event, true);
   }
-  void EnableWindow(platform::WindowHandle window) override { log_.push_back("enable " + std::to_string(window)); }
+  void EnableWindow(platform::WindowHandle window) override { log_->push_back("enable " + std::to_string(window)); }
   void SetForegroundWindow(platform::WindowHandle window) override {
-    log_.push_back("foreground " + std::to_string(window));
+    log_->push_back("foreground " + std::to_string(window));
     ++activations_;
     if (refusals_ != 0) {
       if (refusals_ > 0) --refusals_;
@@ -136,7 +137,9 @@ class FakeInput : public platform::Input {
   std::map<VirtualKey, std::int64_t> held_;
   std::vector<KeyEvent> sent_;
   std::vector<platform::WindowHandle> receivers_;
-  std::vector<std::string> log_;
+  // Shared with the clock's sleep reports, so that an assigned fake still
+  // logs its sleeps in its own log.
+  std::shared_ptr<std::vector<std::string>> log_ = std::make_shared<std::vector<std::string>>();
   int refreshes_ = 0;
   std::int64_t firstKeyAt_ = -1;
   int refusals_ = 0;
