@@ -28,6 +28,7 @@ inline constexpr Key<std::int32_t> kTranspValue{kBasic, "TranspValue", 255};
 inline constexpr Key<bool> kShowIcon{kBasic, "ShowIcon", true};
 inline constexpr Key<std::int32_t> kInactiveMinutes{kBasic, "InactiveMinutes", 5};
 inline constexpr Key<bool> kInactiveCollapse{kBasic, "InactiveCollapse", true};
+inline constexpr Key<bool> kTrackKeystroke{kBasic, "TrackKeystroke", true};  // read at every switch of the hook
 
 // The layout, written at shutdown; the sizes default to the designed layout.
 inline constexpr Key<std::int32_t> kMainWidth{kGui, "MainWidth", 199};

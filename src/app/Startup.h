@@ -52,7 +52,9 @@ class StartupHost {
   virtual bool SplashTimerEnabled() = 0;
   virtual void DestroySplash() = 0;
 
-  // Handles every message waiting in the queue, then returns.
+  // Handles every message waiting in the queue, then returns. Here and in the
+  // message loop, every message passes the key-message filter first
+  // (app/KeyMessageFilter.h): the keyboard hook's messages are never dispatched.
   virtual void ProcessMessages() = 0;
   // Waits between two rounds of message processing.
   virtual platform::Clock& Clock() = 0;

@@ -7,6 +7,8 @@
 # The known DLLs: the KnownDLLs values present on both Windows 7 and Windows
 # 10/11, ntdll (mapped before anything else), and the API set names
 # (api-ms-win-*, ext-ms-win-*), which the loader resolves without a search.
+# Our own libraries ship beside the program and are imported from there on
+# purpose (HookDLL.DLL, the keyboard hook).
 # comctl32 is allowed only when the program's manifest declares the Common
 # Controls 6 assembly: the loader then takes it from the side-by-side store
 # through the activation context, never from the program's folder.
@@ -14,6 +16,8 @@ cmake_minimum_required(VERSION 3.21)
 
 set(known advapi32 clbcatq comdlg32 difxapi gdi32 imagehlp imm32 kernel32 msctf msvcrt normaliz nsi ntdll ole32
     oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32 wldap32 ws2_32)
+
+set(ours hookdll)
 
 set(programs)
 set(seen_script FALSE)
@@ -55,7 +59,7 @@ foreach(program IN LISTS programs)
   endif()
   file(STRINGS "${program}" common_controls REGEX "Microsoft\\.Windows\\.Common-Controls")
   foreach(name IN LISTS imports)
-    if(name IN_LIST known OR name MATCHES "^(api|ext)-ms-win-")
+    if(name IN_LIST known OR name IN_LIST ours OR name MATCHES "^(api|ext)-ms-win-")
       continue()
     endif()
     if(name STREQUAL "comctl32" AND common_controls)

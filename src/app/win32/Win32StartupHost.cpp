@@ -8,11 +8,17 @@
 #include "app/win32/TablesForm.h"
 #include "platform/FileSystem.h"
 #include "platform/Kernel.h"
+#include "platform/KeystrokeExchange.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace tembric::app::win32 {
 
-Win32StartupHost::Win32StartupHost() : executablePath_(platform::win32::OwnExecutablePath()) {}
+// The exchange with the hook library (its section and messages) is made here,
+// before any window exists.
+Win32StartupHost::Win32StartupHost()
+    : executablePath_(platform::win32::OwnExecutablePath()),
+      keyMessages_(platform::RealKeystrokeExchange().KeyMessage(),
+                   platform::RealKeystrokeExchange().HookRestoredMessage()) {}
 
 // The main window goes first, while the others still exist, as when the
 // application object frees its forms in the order they were created.
@@ -55,7 +61,7 @@ void Win32StartupHost::ProcessMessages() {
       quitSeen_ = true;
       break;
     }
-    if (main_ && main_->Window().TranslateAccelerators(&msg)) continue;
+    if (TakenFirst(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -100,10 +106,15 @@ void Win32StartupHost::RunMessageLoop() {
   while (!quitSeen_) {
     const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
-    if (main_ && main_->Window().TranslateAccelerators(&msg)) continue;
+    if (TakenFirst(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+}
+
+bool Win32StartupHost::TakenFirst(MSG& msg) {
+  if (keyMessages_.Take(msg.message, msg.wParam, msg.lParam)) return true;
+  return main_ && main_->Window().TranslateAccelerators(&msg);
 }
 
 const std::optional<platform::FileVersion>& Win32StartupHost::Version() {

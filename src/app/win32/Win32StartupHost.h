@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/KeyMessageFilter.h"
 #include "app/Startup.h"
 #include "platform/VersionInfo.h"
 
@@ -47,14 +48,20 @@ class Win32StartupHost final : public StartupHost {
   void StartMainTimer() override;
   void RunMessageLoop() override;
 
+  // The keyboard hook's messages, taken out of the queue before dispatch.
+  KeyMessageFilter& KeyMessages() { return keyMessages_; }
+
  private:
   const std::optional<platform::FileVersion>& Version();
+  // True when the message has been handled before any window sees it.
+  bool TakenFirst(MSG& msg);
 
   std::string executablePath_;
   std::optional<std::optional<platform::FileVersion>> version_;
   // A quit request met while processing messages before the loop runs; the
   // loop then ends at once.
   bool quitSeen_ = false;
+  KeyMessageFilter keyMessages_;
 
   std::unique_ptr<SplashForm> splash_;
   std::unique_ptr<MainComposition> main_;  // the main window and the parts behind it

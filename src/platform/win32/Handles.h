@@ -85,6 +85,7 @@ inline void DestroyMenuHandle(HMENU h) { DestroyMenu(h); }
 inline void DestroyAcceleratorsHandle(HACCEL h) { DestroyAcceleratorTable(h); }
 inline void DestroyImageListHandle(HIMAGELIST h) { ImageList_Destroy(h); }
 inline void DestroyIconHandle(HICON h) { DestroyIcon(h); }
+inline void UnmapViewHandle(void* view) { UnmapViewOfFile(view); }
 
 // A GDI object (bitmap, font, brush, pen, palette) deleted with DeleteObject.
 template <typename T>
@@ -94,6 +95,8 @@ using OwnedMenu = OwnedHandle<HMENU, &DestroyMenuHandle>;
 using OwnedAccelerators = OwnedHandle<HACCEL, &DestroyAcceleratorsHandle>;
 using OwnedImageList = OwnedHandle<HIMAGELIST, &DestroyImageListHandle>;
 using OwnedIcon = OwnedHandle<HICON, &DestroyIconHandle>;
+// A view of a file mapping, unmapped with UnmapViewOfFile.
+using MappedView = OwnedHandle<void*, &UnmapViewHandle>;
 
 using BitmapHandle = GdiObject<HBITMAP>;
 using FontHandle = GdiObject<HFONT>;

@@ -1,0 +1,20 @@
+#include "app/KeystrokeHook.h"
+
+#include <utility>
+
+#include "app/SettingsKeys.h"
+
+namespace tembric::app {
+
+KeystrokeHook::KeystrokeHook(KeystrokeHookDeps deps)
+    : deps_(std::move(deps)), settings_(deps_.files, deps_.settingsPath) {}
+
+void KeystrokeHook::ConnectExchange() { deps_.exchange.SetReceiver(deps_.receiver()); }
+
+void KeystrokeHook::EnableHook(bool on) {
+  deps_.exchange.SetHook(on && settings::Read(settings_, settings::kTrackKeystroke));
+}
+
+void KeystrokeHook::SwitchHookOff() { deps_.exchange.SetHook(false); }
+
+}  // namespace tembric::app
