@@ -27,6 +27,12 @@ void Trace(std::string_view line) {
   if (state.pending.size() > kMaxPendingTraceLines) state.pending.pop_front();
 }
 
+void ClearTrace() {
+  auto& state = State();
+  state.pending.clear();
+  if (state.sink) state.sink->ClearTraceLines();
+}
+
 void SetTraceSink(TraceSink* sink) {
   auto& state = State();
   state.sink = sink;

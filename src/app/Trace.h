@@ -13,10 +13,15 @@ class TraceSink {
  public:
   virtual ~TraceSink() = default;
   virtual void AddTraceLine(const std::string& line) = 0;
+  // Empties the log.
+  virtual void ClearTraceLines() {}
 };
 
 // Adds one line to the log.
 void Trace(std::string_view line);
+
+// Empties the log, and drops the lines kept for it.
+void ClearTrace();
 
 // Attaches the log (nullptr detaches it); the kept lines go to it at once.
 void SetTraceSink(TraceSink* sink);

@@ -230,6 +230,10 @@ void TablesForm::AddTraceLine(const std::string& line) {
   SendMessageA(log_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void TablesForm::ClearTraceLines() {
+  if (log_) SetWindowTextA(log_, "");
+}
+
 void TablesForm::SetSeconds(int seconds) {
   if (seconds == seconds_ || !secondsLabel_) return;
   seconds_ = seconds;

@@ -35,6 +35,7 @@ class TablesForm final : public Window, public TraceSink {
   void ShowViewer();
 
   void AddTraceLine(const std::string& line) override;
+  void ClearTraceLines() override;
   void SetSeconds(int seconds);
   void SetKeystrokeText(const std::string& text);
 
