@@ -126,8 +126,7 @@ void MainController::FormHide() {
 
 void MainController::AppActivate() {
   if (!activationHandlersInstalled_) return;
-  keystrokes_ = {};
-  deps_.view.SetTrayImage(0);
+  CancelKeystroke();
   keystrokeHook_.EnableHook(false);
   deps_.view.StopSamplingTimer();
 }
@@ -148,8 +147,8 @@ void MainController::ShowMainWindow() {
 }
 
 void MainController::CancelKeystroke() {
-  keystrokes_ = {};
-  deps_.view.SetTrayImage(0);
+  const triggers::KeystrokeActions actions = keystrokes_.Cancel();
+  if (actions.trayImage) deps_.view.SetTrayImage(*actions.trayImage);
 }
 
 void MainController::MarkActivity() { lastActivityMs_ = deps_.clock.NowMs(); }
@@ -162,7 +161,7 @@ const context::TWinDescriptor& MainController::TargetInfo() const { return deps_
 
 void MainController::SamplingTimerTick() {
   const platform::WindowHandle foreground = deps_.windows.ForegroundWindow();
-  if (foreground != deps_.target.TargetInfo().Wnd && keystrokes_.collecting) CancelKeystroke();
+  if (foreground != deps_.target.TargetInfo().Wnd && keystrokes_.Collecting()) CancelKeystroke();
   if (foreground == platform::kNoWindow) return;
 
   const context::TWinDescriptor before = deps_.target.TargetInfo();
@@ -173,7 +172,7 @@ void MainController::SamplingTimerTick() {
   deps_.view.ShowSeconds(seconds);
 
   const int limit = loaded_.inactiveLimitSeconds;
-  if (limit > 0 && seconds > limit && seconds < limit + 2 && !keystrokes_.collecting) {
+  if (limit > 0 && seconds > limit && seconds < limit + 2 && !keystrokes_.Collecting()) {
     // Stopped around the command, so that its message processing cannot
     // start another tick inside it.
     deps_.view.StopSamplingTimer();

@@ -16,6 +16,7 @@
 #include "app/SettingsFile.h"
 #include "context/WinDescriptor.h"
 #include "plugins/HotkeyGate.h"
+#include "triggers/KeystrokeTracker.h"
 
 namespace tembric::platform {
 class FileSystem;
@@ -42,12 +43,6 @@ inline constexpr int kClosedPaneLimit = 30;
 // PropHeight written for a pane lower than kClosedPaneLimit.
 inline constexpr int kClosedPaneStored = 28;
 inline constexpr int kSamplingIntervalMs = 200;
-
-// The typed keystroke being collected (filled by the keystroke tracking).
-struct KeystrokeState {
-  bool collecting = false;
-  std::string buffer;
-};
 
 // What LoadIni applied.
 struct LoadedSettings {
@@ -121,7 +116,8 @@ class MainController final : public MainWindowHiding {
   SettingsFile& Settings() { return settings_; }
   MainLifecycle& Lifecycle() { return deps_.lifecycle; }
   store::Library& Library() { return deps_.lifecycle.Library(); }
-  KeystrokeState& Keystrokes() { return keystrokes_; }
+  // The typed abbreviation being collected.
+  triggers::KeystrokeTracker& Keystrokes() { return keystrokes_; }
   // The executable's folder, where the tables and the blob file are.
   const std::string& Folder() const { return deps_.folder; }
   // Closed while a plugin computes a paste; global hotkeys are ignored then.
@@ -159,7 +155,7 @@ class MainController final : public MainWindowHiding {
 
   SettingsFile settings_;
   LoadedSettings loaded_;
-  KeystrokeState keystrokes_;
+  triggers::KeystrokeTracker keystrokes_;
   std::int64_t lastActivityMs_ = 0;
   plugins::HotkeyGate hotkeyGate_;
   bool shuttingDown_ = false;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/MainController.h"
@@ -15,9 +16,11 @@
 #include "fakes/FakeAppFiles.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeDde.h"
+#include "fakes/FakeKeyboard.h"
 #include "fakes/FakeMainView.h"
 #include "fakes/FakeNotices.h"
 #include "fakes/FakeVersionInfo.h"
+#include "fakes/KeyScript.h"
 #include "fakes/MemoryFileSystem.h"
 #include "platform/Dde.h"
 #include "platform/VersionInfo.h"
@@ -137,6 +140,14 @@ class MainControllerFixture : public ::testing::Test {
     Controller().FormCreate(kStamp);
     events.clear();
     return *controller;
+  }
+
+  // Types `script` (see fakes/KeyScript.h) into `main`'s keystroke tracker
+  // as the hook's key messages, 15 ms apart, and shows the tray image asked for.
+  void Collect(MainController& main, std::string_view script) {
+    fakes::FakeKeyboard keyboard;
+    for (const triggers::KeystrokeActions& actions : fakes::TypeInto(main.Keystrokes(), keyboard, script, clock.now))
+      if (actions.trayImage) view.SetTrayImage(*actions.trayImage);
   }
 
   std::int32_t IniInteger(const char* section, const char* key) {

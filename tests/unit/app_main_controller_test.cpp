@@ -200,9 +200,9 @@ TEST_F(InactivityTest, CollapsesDuringTheSecondAfterTheLimitOnly) {
 TEST_F(InactivityTest, NoCollapseWhileCollectingOrWhenSwitchedOff) {
   Start("InactiveMinutes=1\r\n");
   TickAt(0);  // the target is now the editor, which stays in front
-  controller->Keystrokes().collecting = true;
+  Collect(*controller, "=sig");
   EXPECT_FALSE(TickAt(61'000));
-  EXPECT_TRUE(controller->Keystrokes().collecting);
+  EXPECT_TRUE(controller->Keystrokes().Collecting());
 
   controller.reset();
   Start("InactiveMinutes=1\r\nInactiveCollapse=0\r\n");
@@ -247,24 +247,23 @@ TEST_F(MainControllerTest, TickIdentifiesTheTargetAndKeepsItOnOurOwnWindow) {
 TEST_F(MainControllerTest, ForegroundChangeCancelsAKeystrokeBeingTyped) {
   auto& main = Created();
   main.SamplingTimerTick();  // target: the editor
-  main.Keystrokes() = {.collecting = true, .buffer = "sig"};
-  view.trayImage = 1;
+  Collect(main, "=sig");
 
   main.SamplingTimerTick();  // still the editor
-  EXPECT_TRUE(main.Keystrokes().collecting);
+  EXPECT_TRUE(main.Keystrokes().Collecting());
 
   windows.foreground = kBrowser;
   main.SamplingTimerTick();
-  EXPECT_FALSE(main.Keystrokes().collecting);
-  EXPECT_THAT(main.Keystrokes().buffer, IsEmpty());
+  EXPECT_FALSE(main.Keystrokes().Collecting());
+  EXPECT_THAT(main.Keystrokes().Buffer(), IsEmpty());
   EXPECT_EQ(view.trayImage, 0);
 
   // No foreground window: cancelled too, and the tick ends before anything else.
-  main.Keystrokes() = {.collecting = true, .buffer = "x"};
+  Collect(main, "=x");
   windows.foreground = platform::kNoWindow;
   view.secondsShown.clear();
   main.SamplingTimerTick();
-  EXPECT_FALSE(main.Keystrokes().collecting);
+  EXPECT_FALSE(main.Keystrokes().Collecting());
   EXPECT_THAT(view.secondsShown, IsEmpty());
   EXPECT_EQ(main.TargetInfo().Wnd, kBrowser);
 }
@@ -285,13 +284,12 @@ TEST_F(MainControllerTest, ShowHideAndActivationSwitchTheTimerAndTheHook) {
   EXPECT_TRUE(view.showing);
   EXPECT_EQ(main.LastActivityTime(), clock.now);
 
-  main.Keystrokes() = {.collecting = true, .buffer = "ab"};
-  view.trayImage = 1;
+  Collect(main, "=ab");
   main.AppActivate();
   EXPECT_FALSE(seams.hookOn);
   EXPECT_FALSE(view.samplingTimerRunning);
-  EXPECT_FALSE(main.Keystrokes().collecting);
-  EXPECT_THAT(main.Keystrokes().buffer, IsEmpty());
+  EXPECT_FALSE(main.Keystrokes().Collecting());
+  EXPECT_THAT(main.Keystrokes().Buffer(), IsEmpty());
   EXPECT_EQ(view.trayImage, 0);
 
   main.aHide();

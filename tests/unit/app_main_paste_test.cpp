@@ -149,9 +149,8 @@ TEST_F(MainPasteTest, RestoreTextIsReadFromTheSettingsAtEveryPaste) {
 }
 
 TEST_F(MainPasteTest, AKeystrokeIsErasedWithTwoMoreBackspacesThanItsLetters) {
-  MainController& main = Ready([](store::DataTable& r) { fakes::AddText(r, "", "Sig", "Anna"); });
-  main.Keystrokes().buffer = "sig";
-  paster.Paste({.mode = PasteMode::Keystroke, .keystrokeLength = main.Keystrokes().buffer.size()});
+  Ready([](store::DataTable& r) { fakes::AddText(r, "", "Sig", "Anna"); });
+  paster.Paste({.mode = PasteMode::Keystroke, .keystrokeLength = 3});  // "=sig " typed
   const auto& sent = input.Sent();
   ASSERT_GE(sent.size(), 10u);
   for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(sent[i].key, platform::vk::kBack) << i;
