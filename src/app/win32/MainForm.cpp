@@ -169,6 +169,10 @@ void MainForm::ShowSeconds(int seconds) {
   if (tables_) tables_->SetSeconds(seconds);
 }
 
+void MainForm::ShowKeystrokeBuffer(const std::string& text) {
+  if (tables_) tables_->SetKeystrokeText(text);
+}
+
 // ---- tree::SyncView --------------------------------------------------------------
 
 void MainForm::SetInfoText(const std::string& text) { SetWindowTextA(infoLine_, text.c_str()); }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/KeystrokeCommands.h"
 #include "app/MainController.h"
 #include "app/MainView.h"
 #include "app/win32/FilterKeys.h"
@@ -24,7 +25,7 @@ namespace tembric::app::win32 {
 
 class TablesForm;
 
-class MainForm final : public Window, public MainView, public tree::SyncView {
+class MainForm final : public Window, public MainView, public tree::SyncView, public KeystrokeView {
  public:
   static constexpr int kBottomStripHeight = 33;
   static constexpr int kInfoHeight = 21;
@@ -44,6 +45,8 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   tree::FilterView& FilterBoxView() { return filterKeys_; }
   // The debug window, created after the main window.
   void SetTableViewer(TablesForm* tables);
+  // The record dialog, created after the main window.
+  void SetRecordDialog(const Window* dialog) { recordDialog_ = dialog; }
   // The command keys; true when the message was one of them and was handled.
   bool TranslateAccelerators(MSG* msg);
   // The start-up sequence is over and the message loop runs. The tray icon
@@ -87,6 +90,10 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   void SetFilterText(const std::string& text) override;
   void RepaintTree() override;
 
+  // ---- KeystrokeView --------------------------------------------------------------
+  void ShowKeystrokeBuffer(const std::string& text) override;
+  bool RecordDialogShowing() const override { return recordDialog_ != nullptr && recordDialog_->IsVisible(); }
+
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -114,6 +121,7 @@ class MainForm final : public Window, public MainView, public tree::SyncView {
   Splitter splitter_;
   TrayIcon tray_;
   TablesForm* tables_ = nullptr;
+  const Window* recordDialog_ = nullptr;
 
   HWND toolBar_ = nullptr;
   platform::win32::OwnedImageList toolImages_;
