@@ -46,6 +46,13 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
+// One entry of a folder listing.
+struct FolderEntry {
+  std::string name;  // the name alone, without the folder
+  bool folder = false;
+  bool operator==(const FolderEntry&) const = default;
+};
+
 // A file held open for reading and writing with no sharing: while it is
 // open, no other handle of this or any other process may be open on it.
 // Destroying it closes the file.
@@ -115,6 +122,14 @@ class FileSystem {
   // (FileErrorKind::Transient) or the system refuses. File systems without exclusive opens refuse always.
   virtual std::unique_ptr<ExclusiveFile> OpenExclusive(const std::string& path) {
     throw FileError(path, "exclusive opens are not supported here");
+  }
+
+  // The entries of `folder`, files and folders of any attribute, in the order
+  // the file system returns them; never "." or "..". Throws FileError:
+  // NotFound when the folder (or one on its way) does not exist, any other
+  // kind when it cannot be listed, also part-way through.
+  virtual std::vector<FolderEntry> ListFolder(const std::string& folder) {
+    throw FileError(folder, "listing folders is not supported here");
   }
 };
 

@@ -6,7 +6,9 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -15,7 +17,18 @@ namespace tembric::fakes {
 
 class FaultInjectingFileSystem : public platform::FileSystem {
  public:
-  enum class Op { Exists, Stamp, CreateNew, ReadAll, WriteAndFlush, Replace, Rename, Remove, OpenExclusive };
+  enum class Op {
+    Exists,
+    Stamp,
+    CreateNew,
+    ReadAll,
+    WriteAndFlush,
+    Replace,
+    Rename,
+    Remove,
+    OpenExclusive,
+    ListFolder
+  };
 
   explicit FaultInjectingFileSystem(platform::FileSystem& inner) : inner_(inner) {}
 
@@ -25,7 +38,12 @@ class FaultInjectingFileSystem : public platform::FileSystem {
             int times = -1) {
     faults_[op] = {std::move(reason), kind, times};
   }
-  void Heal() { faults_.clear(); }
+  // Every later call of `op` on `path` alone fails as access denied, until Heal.
+  void FailOn(Op op, std::string path) { pathFaults_.insert({op, std::move(path)}); }
+  void Heal() {
+    faults_.clear();
+    pathFaults_.clear();
+  }
   // The calls made so far, as "<op> <path>".
   const std::vector<std::string>& Calls() const { return calls_; }
 
@@ -67,6 +85,10 @@ class FaultInjectingFileSystem : public platform::FileSystem {
     Enter(Op::OpenExclusive, path);
     return inner_.OpenExclusive(path);
   }
+  std::vector<platform::FolderEntry> ListFolder(const std::string& folder) override {
+    Enter(Op::ListFolder, folder);
+    return inner_.ListFolder(folder);
+  }
 
  private:
   static const char* Name(Op op) {
@@ -89,12 +111,15 @@ class FaultInjectingFileSystem : public platform::FileSystem {
         return "Remove";
       case Op::OpenExclusive:
         return "OpenExclusive";
+      case Op::ListFolder:
+        return "ListFolder";
     }
     return "?";
   }
 
   void Enter(Op op, const std::string& what) {
     calls_.push_back(std::string(Name(op)) + " " + what);
+    if (pathFaults_.count({op, what}) != 0) throw platform::FileError(what, "access denied");
     const auto it = faults_.find(op);
     if (it == faults_.end()) return;
     Fault& fault = it->second;
@@ -110,6 +135,7 @@ class FaultInjectingFileSystem : public platform::FileSystem {
   };
   platform::FileSystem& inner_;
   std::map<Op, Fault> faults_;
+  std::set<std::pair<Op, std::string>> pathFaults_;
   std::vector<std::string> calls_;
 };
 

@@ -3,7 +3,8 @@
 // Replace swaps a file in whole, Rename refuses an existing target, a file
 // appears only once WriteAndFlush has returned, read-only files refuse to be
 // written or replaced (Remove still removes them), symbolic links name other
-// files, and a file's stamp changes at every write.
+// files, and a file's stamp changes at every write. A folder lists its files
+// and folders in the order they were first put.
 
 #include <algorithm>
 #include <map>
@@ -22,11 +23,15 @@ class MemoryFileSystem : public platform::FileSystem {
   using Bytes = std::vector<std::uint8_t>;
 
   void Put(const std::string& path, Bytes bytes) {
+    firstPut_.emplace(path, firstPut_.size());
     files_[path] = std::move(bytes);
     Touch(path);
   }
   // `path` names a folder: it exists, has a folder's stamp and cannot be read.
-  void PutFolder(const std::string& path) { folders_.insert(path); }
+  void PutFolder(const std::string& path) {
+    folders_.insert(path);
+    firstPut_.emplace(path, firstPut_.size());
+  }
   // `path` refuses writes and replaces until it is removed.
   void SetReadOnly(const std::string& path) { readOnly_.insert(path); }
   // `link` is a symbolic link to `target`: reads and writes of `link` reach
@@ -111,6 +116,21 @@ class MemoryFileSystem : public platform::FileSystem {
   // How many exclusive opens are alive now.
   std::size_t OpenCount() const { return open_.size(); }
 
+  // Only folders put with PutFolder exist.
+  std::vector<platform::FolderEntry> ListFolder(const std::string& folder) override {
+    if (folders_.count(folder) == 0)
+      throw platform::FileError(folder, "no such folder", platform::FileErrorKind::NotFound);
+    std::map<std::size_t, platform::FolderEntry> inOrder;
+    for (const auto& [path, when] : firstPut_) {
+      const bool isFolder = folders_.count(path) != 0;
+      if (platform::FolderOf(path) != folder || (!isFolder && files_.count(path) == 0)) continue;
+      inOrder.emplace(when, platform::FolderEntry{path.substr(folder.size() + 1), isFolder});
+    }
+    std::vector<platform::FolderEntry> entries;
+    for (auto& [when, entry] : inOrder) entries.push_back(std::move(entry));
+    return entries;
+  }
+
  private:
   class OpenFile final : public platform::ExclusiveFile {
    public:
@@ -151,6 +171,7 @@ class MemoryFileSystem : public platform::FileSystem {
   std::set<std::string> open_;
   std::set<std::string> readOnly_;
   std::set<std::string> folders_;
+  std::map<std::string, std::size_t> firstPut_;  // files and folders: when first put
   std::map<std::string, std::string> links_;
   std::map<std::string, std::int64_t> stamps_;
   std::int64_t clock_ = 0;

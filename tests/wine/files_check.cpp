@@ -6,6 +6,7 @@
 // passed.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -107,6 +108,26 @@ int main() {
   }
 
   fs.Remove(saving);
+  // A listing holds every entry, hidden ones too, with folders marked, and
+  // never "." or ".."; a missing folder is told apart.
+  const std::string sub = folder + "\\sub", hidden = folder + "\\hidden.dll";
+  CreateDirectoryA(sub.c_str(), nullptr);
+  fs.WriteAndFlush(hidden, Bytes("x"));
+  SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  std::vector<tembric::platform::FolderEntry> entries = fs.ListFolder(folder);
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  Check(entries ==
+            std::vector<tembric::platform::FolderEntry>{{"hidden.dll", false}, {"sub", true}, {"tembric.db", false}},
+        "a folder lists its files and folders, hidden ones too");
+  try {
+    fs.ListFolder(folder + "\\no such folder");
+    Check(false, "a missing folder cannot be listed");
+  } catch (const tembric::platform::FileError& e) {
+    Check(e.Kind() == tembric::platform::FileErrorKind::NotFound, "a missing folder lists as not found");
+  }
+  RemoveDirectoryA(sub.c_str());
+  SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_NORMAL);
+  fs.Remove(hidden);
   SetFileAttributesA(table.c_str(), FILE_ATTRIBUTE_READONLY);
   fs.Remove(table);
   Check(!fs.Exists(table), "Remove removes a read-only file");

@@ -1,4 +1,5 @@
 // Files on POSIX systems (the native build of the tools and tests).
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -8,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -205,6 +208,31 @@ class PosixFileSystem final : public FileSystem {
       Fail(path, errno);
     }
     return file;
+  }
+
+  std::vector<FolderEntry> ListFolder(const std::string& folder) override {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) Fail(folder, errno);
+    struct DirCloser {
+      DIR* dir;
+      ~DirCloser() { ::closedir(dir); }
+    } closer{dir};
+    std::vector<FolderEntry> entries;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(dir);
+      if (!entry) break;
+      const std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      bool isFolder = entry->d_type == DT_DIR;
+      if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+        struct stat st {};
+        isFolder = ::stat((folder + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+      }
+      entries.push_back({name, isFolder});
+    }
+    if (errno != 0) Fail(folder, errno);
+    return entries;
   }
 
  private:

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/win32/Handles.h"
@@ -199,6 +200,30 @@ class Win32FileSystem final : public FileSystem {
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) Fail(path, GetLastError());
     return std::make_unique<Win32ExclusiveFile>(path, file);
+  }
+
+  std::vector<FolderEntry> ListFolder(const std::string& folder) override {
+    // Any attribute: hidden and system entries are listed too.
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+      const DWORD err = GetLastError();
+      if (err == ERROR_FILE_NOT_FOUND || err == ERROR_NO_MORE_FILES) return {};  // a drive's empty root
+      Fail(folder, err);
+    }
+    struct SearchCloser {
+      HANDLE search;
+      ~SearchCloser() { FindClose(search); }
+    } closer{search};
+    std::vector<FolderEntry> entries;
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileA(search, &found));
+    const DWORD err = GetLastError();
+    if (err != ERROR_NO_MORE_FILES) Fail(folder, err);
+    return entries;
   }
 };
 
