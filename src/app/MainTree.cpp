@@ -1,15 +1,44 @@
 #include "app/MainTree.h"
 
+#include <utility>
+
+#include "app/Notices.h"
+#include "app/SettingsFile.h"
+#include "platform/FileSystem.h"
+#include "plugins/PluginScan.h"
 #include "tree/BuildTree.h"
 #include "tree/CollapseTree.h"
 
 namespace tembric::app {
 
 MainTree::MainTree(tree::TreeModel& model, store::DataTable& records, tree::SyncView& view,
-                   tree::HotkeyRegistrar& hotkeys)
-    : model_(model), records_(records), hotkeys_(hotkeys), sync_(model, records, view) {}
+                   tree::HotkeyRegistrar& hotkeys, std::optional<MainTreePlugins> plugins)
+    : model_(model), records_(records), hotkeys_(hotkeys), sync_(model, records, view) {
+  if (!plugins) return;
+  pluginsFolder_ = plugins->executableFolder + "\\Plugins";
+  settings_ = std::make_unique<SettingsFile>(plugins->files, plugins->settingsPath);
+  Notices& notices = plugins->notices;
+  scanner_ = std::make_unique<plugins::PluginScanner>(plugins::PluginScanDeps{
+      .tree = model_,
+      .records = records_,
+      .hotkeys = hotkeys_,
+      .files = plugins->files,
+      .libraries = plugins->libraries,
+      .settingsText = [settings = settings_.get()](
+                          std::string_view section,
+                          std::string_view key) { return settings->ReadString(section, key, ""); },
+      .show = [&notices](const std::string& text) { notices.Show(NoticeKind::Plain, text); },
+      .handlePendingMessages = std::move(plugins->handlePendingMessages),
+  });
+}
 
-void MainTree::InitSysItems() { systemFolders_ = tree::InitSystemFolders(model_, records_); }
+MainTree::~MainTree() = default;
+
+void MainTree::InitSysItems() {
+  tree::PluginScan scan;
+  if (scanner_) scan = [this](tree::NodeHandle) { scanner_->ScanPluginFolder(pluginsFolder_); };
+  systemFolders_ = tree::InitSystemFolders(model_, records_, scan);
+}
 
 void MainTree::BuildTree() { tree::BuildTree(model_, records_, hotkeys_); }
 

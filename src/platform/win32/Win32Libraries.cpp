@@ -21,20 +21,6 @@ bool SearchFlagsSupported() {
   return supported;
 }
 
-// Dispatches what is queued for this thread, as the message loop would. A
-// quit request is put back so that the message loop still sees it.
-void HandlePendingMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
 class Win32Libraries final : public Libraries {
  public:
   Handle Load(const std::string& path) override {
@@ -61,7 +47,7 @@ class Win32Libraries final : public Libraries {
   }
 
   void Unload(Handle library) noexcept override {
-    HandlePendingMessages();
+    win32::HandlePendingMessages();
     FreeLibrary(static_cast<HMODULE>(library));
   }
 };
@@ -74,6 +60,18 @@ Libraries& RealLibraries() {
 }
 
 namespace win32 {
+
+void HandlePendingMessages() noexcept {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
 
 void HardenLibrarySearch() noexcept {
   SetDllDirectoryA("");  // the current folder out of the legacy search order

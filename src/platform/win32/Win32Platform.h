@@ -16,6 +16,10 @@ std::string OwnExecutablePath();
 // is dropped). Called first thing at start, before any library is loaded.
 void HardenLibrarySearch() noexcept;
 
+// Dispatches the window messages queued for this thread, as the message loop
+// would; a quit request is put back for the message loop to see.
+void HandlePendingMessages() noexcept;
+
 // The full path of the system library `name` ("version.dll") in the system
 // folder; empty when the system folder cannot be read. A library that is not
 // a known DLL is loaded by this path, never by its bare name.
