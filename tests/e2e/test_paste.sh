@@ -77,13 +77,8 @@ if [ "$variant" = snapshot ]; then
 fi
 
 step "Tembric in the background, the user in the paste target"
-start_tembric
-wait_started 20
-wait_tray_icon 10
 target_log=$E2E_TMP/pasted.log
-start_paste_target "$TARGET_TITLE" "$target_log"
-wait_target "$TARGET_TITLE"
-probe clipboard-set-text "$KNOWN_TEXT" || fail "the clipboard's text could not be set"
+behind_paste_target "$TARGET_TITLE" "$target_log" "$KNOWN_TEXT"
 
 step "bring up Tembric, type \"$letters\""
 show_from_tray
@@ -98,9 +93,9 @@ entered=$(date +%s%3N)
 xdotool key Return
 
 # The lines the target wrote, one per paste.
-pastes() { grep -c '^paste' "$target_log" || true; }
+pastes() { target_pastes "$target_log"; }
 # A field of the first paste line: "text ...", "bitmap W H", "formats ...".
-paste_field() { awk -F'\t' -v k="$1" 'NR == 1 { for (i = 2; i <= NF; i++) if (index($i, k " ") == 1) print $i }' "$target_log"; }
+paste_field() { target_paste_field "$target_log" "$1"; }
 # The text of the target's edit box, escaped to one line.
 target_edit() { probe controls -name "$TARGET_TITLE" | awk -F'\t' 'tolower($2) == "edit" { print $5; exit }'; }
 # shellcheck disable=SC2317

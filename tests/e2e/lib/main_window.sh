@@ -193,6 +193,24 @@ start_paste_target() {
   wait_for paste_target_in_front 5 || fail "the paste target \"$title\" did not come to the front"
 }
 
+# behind_paste_target TITLE LOG KNOWN_TEXT: Tembric started and running in
+# the background while the user works in the paste target TITLE (logging to
+# LOG), which Tembric has taken as the target; KNOWN_TEXT is on the clipboard.
+behind_paste_target() {
+  start_tembric
+  wait_started 20
+  wait_tray_icon 10
+  start_paste_target "$1" "$2"
+  wait_target "$1"
+  probe clipboard-set-text "$3" || fail "the clipboard's text could not be set"
+}
+
+# target_pastes LOG: how many pastes the paste target logged.
+target_pastes() { grep -c '^paste' "$1" || true; }
+# target_paste_field LOG KEY: a field of the first logged paste ("text ...",
+# "bitmap W H", "formats ...").
+target_paste_field() { awk -F'\t' -v k="$2" 'NR == 1 { for (i = 2; i <= NF; i++) if (index($i, k " ") == 1) print $i }' "$1"; }
+
 # wait_target TITLE: Tembric, in the background, has identified the window
 # titled TITLE as the one the user works in (its debug log's latest
 # "Target: APPLICATION | TITLE" line).
