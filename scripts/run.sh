@@ -21,6 +21,9 @@ echo "run: building the Windows program in $build"
 cmake --preset windows -B "$build" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 packaging/make-portable.sh "$build" "$portable" >/dev/null
+# The sample date/time plugin, so that "*Plugins" offers its items.
+mkdir -p "$portable/Plugins"
+cp "$build/bin/Plugins/SampleDateTime.dll" "$portable/Plugins/"
 
 template=$(scripts/wine-template.sh)
 if [ ! -f "$prefix/.tembric-ready" ]; then

@@ -321,6 +321,15 @@ e2e_setup() {
   log "ready on $DISPLAY"
 }
 
+# add_sample_plugin: the sample date/time plugin in $APP/Plugins, where a
+# user's portable folder has it (scripts/run.sh puts it there too).
+add_sample_plugin() {
+  local dll=$TEMBRIC_BUILD_DIR/bin/Plugins/SampleDateTime.dll
+  [ -f "$dll" ] || fail "$dll is not built"
+  mkdir -p "$APP/Plugins"
+  cp "$dll" "$APP/Plugins/"
+}
+
 # e2e_copy_prefix TEMPLATE DEST: a private prefix. The two big folders of
 # Wine's own libraries (about 670 MB) are only ever read once the prefix is
 # up to date, so they are hard-linked; everything else (registry, user
