@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "app/MainController.h"
+#include "app/Paster.h"
 #include "app/Trace.h"
 #include "context/Identification.h"
 #include "fakes/FakeAppFiles.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeDde.h"
+#include "fakes/FakeInput.h"
 #include "fakes/FakeKeyboard.h"
 #include "fakes/FakeMainView.h"
 #include "fakes/FakeNotices.h"
@@ -112,6 +114,27 @@ class MainControllerFixture : public ::testing::Test {
   ~MainControllerFixture() override { SetTraceSink(nullptr); }
 
   void WriteIni(const std::string& text) { disk.Put(kIni, fakes::Text(text)); }
+
+  // The paste entry of this main window: its records, settings, hiding and
+  // hotkey gate, the tracker's target and the recorded notices.
+  PasterDeps PasteDeps(platform::Clipboard& clipboard, fakes::FakeInput& input, platform::Libraries& libraries,
+                       paste::ImageDecoder& decoder) {
+    return {
+        .clipboard = clipboard,
+        .input = input,
+        .clock = input.clock,
+        .files = files,
+        .libraries = libraries,
+        .decoder = decoder,
+        .records = Controller().Library().records,
+        .settings = Controller().Settings(),
+        .window = Controller(),
+        .hotkeys = Controller().Hotkeys(),
+        .target = tracker,
+        .notices = notices,
+        .folder = kFolder,
+    };
+  }
 
   MainController& Controller() {
     if (!controller) {

@@ -131,21 +131,7 @@ class HotkeyFixture : public MainControllerFixture {
   fakes::FakeInput input;
   fakes::FakeLibraries libraries;
   NoImages decoder;
-  Paster paster{{
-      .clipboard = clipboard,
-      .input = input,
-      .clock = input.clock,
-      .files = files,
-      .libraries = libraries,
-      .decoder = decoder,
-      .records = Controller().Library().records,
-      .settings = Controller().Settings(),
-      .window = Controller(),
-      .hotkeys = Controller().Hotkeys(),
-      .target = tracker,
-      .notices = notices,
-      .folder = kFolder,
-  }};
+  Paster paster{PasteDeps(clipboard, input, libraries, decoder)};
   ProgramState state;
   std::optional<plugins::HotkeyGate::Busy> pluginWorking;
   std::vector<std::string> pasted;

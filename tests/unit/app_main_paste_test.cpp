@@ -101,21 +101,7 @@ class MainPasteTest : public MainControllerFixture {
   std::vector<Bytes> pasted;
   std::vector<Bytes> pastedBitmaps;
   MainBlobFile blobFile{files, kFolder, notices};
-  Paster paster{{
-      .clipboard = clipboard,
-      .input = input,
-      .clock = input.clock,
-      .files = files,
-      .libraries = libraries,
-      .decoder = decoder,
-      .records = Controller().Library().records,
-      .settings = Controller().Settings(),
-      .window = Controller(),
-      .hotkeys = Controller().Hotkeys(),
-      .target = tracker,
-      .notices = notices,
-      .folder = kFolder,
-  }};
+  Paster paster{PasteDeps(clipboard, input, libraries, decoder)};
 };
 
 TEST_F(MainPasteTest, EnterOnATextRecordHidesTheWindowPastesIntoTheTargetAndPutsTheUserTextBack) {
