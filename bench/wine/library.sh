@@ -37,3 +37,13 @@ median() {
   printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END {
     if (NR % 2) print v[(NR + 1) / 2]; else printf "%.0f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
+
+# worst NUMBERS...: the largest.
+worst() { printf '%s\n' "$@" | sort -n | tail -n 1; }
+
+# last_paste LOG: the latest paste line of a paste target's log.
+last_paste() { grep '^paste' "$1" | tail -n 1; }
+
+# paste_field LINE KEY: the value of a field of a paste line ("at", "waited",
+# "text").
+paste_field() { printf '%s\n' "$1" | awk -F'\t' -v k="$2" '{ for (i = 2; i <= NF; i++) if (index($i, k " ") == 1) print substr($i, length(k) + 2) }'; }

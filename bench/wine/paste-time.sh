@@ -74,10 +74,9 @@ for ((i = 1; i <= runs; i++)); do
   xdotool key Return
   wait_for new_paste 30 || fail "no paste reached the target within 30s; debug log:"$'\n'"$(debug_log)"
   [ "$(pastes)" -eq $((before + 1)) ] || fail "Enter gave $(($(pastes) - before)) pastes"
-  line=$(grep '^paste' "$target_log" | tail -n 1)
-  at=$(printf '%s\n' "$line" | awk -F'\t' '{ sub(/^at /, "", $2); print $2 }')
-  waited=$(printf '%s\n' "$line" | awk -F'\t' '$3 ~ /^waited / { sub(/^waited /, "", $3); print $3 }')
-  ms=$((at - t0))
+  line=$(last_paste "$target_log")
+  waited=$(paste_field "$line" waited)
+  ms=$(($(paste_field "$line" at) - t0))
   times+=("$ms")
   # A timing of a paste that brought the wrong content still counts, but
   # is shown as such.
@@ -98,7 +97,6 @@ for ((i = 1; i <= runs; i++)); do
 done
 
 echo
-worst=$(printf '%s\n' "${times[@]}" | sort -n | tail -n 1)
-echo "Enter to paste under Wine, $runs runs: ${times[*]} ms; median $(median "${times[@]}") ms, worst $worst ms"
+echo "Enter to paste under Wine, $runs runs: ${times[*]} ms; median $(median "${times[@]}") ms, worst $(worst "${times[@]}") ms"
 echo "the target needed a repeated activation in $retried_runs of $runs runs ($retries_total repeats in all)"
 [ "$wrong" -eq 0 ] || echo "$wrong of $runs pastes brought other content than the record's text (see the log above)"

@@ -11,7 +11,8 @@
 #                toolbar ends the program
 #   no_icon      [Basic] ShowIcon=0: no tray icon, still running hidden
 #   no_icon_hotkey  the same, and the show hotkey Ctrl+Alt+Z, typed in
-#                another application, brings the window up
+#                another application, brings the window up; pressed again
+#                while the window is active, it changes nothing
 #   translucent  TranspEnabled=1, TranspValue=128: the shown window is
 #                layered with alpha 128
 #   opaque       TranspEnabled=0, TranspValue=128: the value has no effect
@@ -62,6 +63,24 @@ if [ "$case" = no_icon ] || [ "$case" = no_icon_hotkey ]; then
   wait_shown 5
   assert_eq "$MAIN_CAPTION" "$(state_of title)" "caption"
   screenshot main-window
+
+  step "pressed again while the window is active: nothing changes"
+  # shellcheck disable=SC2317  # called through wait_for and holds
+  in_front() { [ "$(state_of foreground)" = 1 ]; }
+  wait_for in_front 5 || fail "the main window was not brought to the front"
+  shown_at=$(state_of rect)
+  xdotool key ctrl+alt+z
+  # Each handled press starts the debug log again with "DoHotKey"; this one
+  # must stop right there.
+  # shellcheck disable=SC2317
+  only_the_press() { [ "$(debug_log | tr -d '\r')" = DoHotKey ]; }
+  wait_for only_the_press 5 || fail "the second press was not handled, or did more:"$'\n'"$(debug_log)"
+  # shellcheck disable=SC2317
+  unchanged() {
+    alive "$TEMBRIC_PID" || fail "Tembric ended"
+    [ "$(state_of visible)" = 1 ] && in_front && [ "$(state_of rect)" = "$shown_at" ] && only_the_press
+  }
+  holds unchanged 1.5 || fail "the window changed after the second press: $(main_state)"$'\n'"$(debug_log)"
   exit 0
 fi
 
