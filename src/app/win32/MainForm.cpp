@@ -173,6 +173,13 @@ void MainForm::ShowKeystrokeBuffer(const std::string& text) {
   if (tables_) tables_->SetKeystrokeText(text);
 }
 
+bool MainForm::ProgramActive() const {
+  const HWND foreground = GetForegroundWindow();
+  DWORD process = 0;
+  return foreground != nullptr && GetWindowThreadProcessId(foreground, &process) != 0 &&
+         process == GetCurrentProcessId();
+}
+
 // ---- tree::SyncView --------------------------------------------------------------
 
 void MainForm::SetInfoText(const std::string& text) { SetWindowTextA(infoLine_, text.c_str()); }
@@ -294,6 +301,9 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case WM_HOTKEY:
+      if (hotkeys_) RunGuarded([this, wp] { hotkeys_->DoHotKey(static_cast<int>(wp)); });
+      return 0;
     case WM_ACTIVATEAPP:
       RunGuarded([this, wp] {
         if (wp) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/HotkeyCommands.h"
 #include "app/KeystrokeCommands.h"
 #include "app/MainController.h"
 #include "app/MainView.h"
@@ -25,7 +26,11 @@ namespace tembric::app::win32 {
 
 class TablesForm;
 
-class MainForm final : public Window, public MainView, public tree::SyncView, public KeystrokeView {
+class MainForm final : public Window,
+                       public MainView,
+                       public tree::SyncView,
+                       public KeystrokeView,
+                       public HotkeyContext {
  public:
   static constexpr int kBottomStripHeight = 33;
   static constexpr int kInfoHeight = 21;
@@ -47,6 +52,8 @@ class MainForm final : public Window, public MainView, public tree::SyncView, pu
   void SetTableViewer(TablesForm* tables);
   // The record dialog, created after the main window.
   void SetRecordDialog(const Window* dialog) { recordDialog_ = dialog; }
+  // Where the global hotkeys' messages go (WM_HOTKEY carries the slot).
+  void SetHotkeyHandler(HotkeyCommands* hotkeys) { hotkeys_ = hotkeys; }
   // The command keys; true when the message was one of them and was handled.
   bool TranslateAccelerators(MSG* msg);
   // The start-up sequence is over and the message loop runs. The tray icon
@@ -94,6 +101,10 @@ class MainForm final : public Window, public MainView, public tree::SyncView, pu
   void ShowKeystrokeBuffer(const std::string& text) override;
   bool RecordDialogShowing() const override { return recordDialog_ != nullptr && recordDialog_->IsVisible(); }
 
+  // ---- HotkeyContext ---------------------------------------------------------------
+  // A window of this process is the foreground window.
+  bool ProgramActive() const override;
+
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -122,6 +133,7 @@ class MainForm final : public Window, public MainView, public tree::SyncView, pu
   TrayIcon tray_;
   TablesForm* tables_ = nullptr;
   const Window* recordDialog_ = nullptr;
+  HotkeyCommands* hotkeys_ = nullptr;
 
   HWND toolBar_ = nullptr;
   platform::win32::OwnedImageList toolImages_;
