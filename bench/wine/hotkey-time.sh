@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Time from a record's hotkey until the paste reaches the application in
+# front, with the real Tembric.exe under Wine.
+#
+# Usage: bench/wine/hotkey-time.sh WINDOWS_BUILD_DIR [RUNS]
+#   RUNS  timed pastes (default 20)
+#
+# Starts Tembric on a one-record library whose record has the hotkey
+# Ctrl+Alt+Q, and tembric-paste-target.exe, whose edit box logs each paste
+# with its wall-clock time, and gives the target the focus. Then RUNS times:
+# the time taken (`date +%s%3N`) and Ctrl+Alt+Q; the paste's time from the
+# target's log minus that time is one run. Each run waits for Tembric to put
+# the clipboard's text back before the next. Prints every run, the median
+# and the worst, and how many pastes brought other content than the
+# record's text.
+set -euo pipefail
+[ $# -ge 1 ] || { sed -n '2,15p' "$0"; exit 2; }
+TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
+runs=${2:-20}
+export TEMBRIC_BUILD_DIR
+export TEMBRIC_TEST_NAME=hotkey-time
+export E2E_DEADLINE=${E2E_DEADLINE:-3600}
+# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
+source "$(cd "$(dirname "$0")/../../tests/e2e/lib" && pwd)/harness.sh"
+# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/main_window.sh
+source "$E2E_LIB/main_window.sh"
+# shellcheck source-path=SCRIPTDIR source=library.sh
+source "$(dirname "$0")/library.sh"
+
+readonly TARGET_TITLE='Paste here'
+readonly KNOWN_TEXT='on the clipboard before'
+readonly RECORD_TEXT='a quick note'
+require_db_tool
+e2e_setup
+
+step "library, Tembric, the paste target"
+out=$(cd "$APP" && wine tembric-db.exe add "$(windows_path "$APP")" '\Quick note' --memo "$RECORD_TEXT" \
+  --shortcut 'Ctrl+Alt+Q' 2>&1) || fail "tembric-db add failed: $out"
+target_log=$E2E_TMP/pasted.log
+behind_paste_target "$TARGET_TITLE" "$target_log" "$KNOWN_TEXT"
+
+# shellcheck disable=SC2317  # called through wait_for
+known_text_back() { [ "$(probe clipboard-text 2>/dev/null)" = "$KNOWN_TEXT" ]; }
+# shellcheck disable=SC2317
+new_paste() { [ "$(target_pastes "$target_log")" -gt "$before" ]; }
+
+declare -a times=()
+wrong=0
+for ((i = 1; i <= runs; i++)); do
+  step "paste $i of $runs"
+  before=$(target_pastes "$target_log")
+  t0=$(date +%s%3N)
+  xdotool key ctrl+alt+q
+  wait_for new_paste 30 || fail "no paste reached the target within 30s; debug log:"$'\n'"$(debug_log)"
+  [ "$(target_pastes "$target_log")" -eq $((before + 1)) ] || fail "the hotkey gave $(($(target_pastes "$target_log") - before)) pastes"
+  line=$(last_paste "$target_log")
+  ms=$(($(paste_field "$line" at) - t0))
+  times+=("$ms")
+  if [ "$(paste_field "$line" text)" = "$RECORD_TEXT" ]; then
+    log "pasted $ms ms after the hotkey (the target waited $(paste_field "$line" waited) ms for the clipboard)"
+  else
+    wrong=$((wrong + 1))
+    log "pasted $ms ms after the hotkey, OTHER CONTENT: $line"
+  fi
+  wait_for known_text_back 10 || fail "the clipboard's text was not put back within 10s"
+done
+assert_eq 0 "$(state_of visible)" "main window visible after the hotkey pastes"
+
+echo
+echo "hotkey to paste under Wine, $runs runs: ${times[*]} ms; median $(median "${times[@]}") ms, worst $(worst "${times[@]}") ms"
+[ "$wrong" -eq 0 ] || echo "$wrong of $runs pastes brought other content than the record's text (see the log above)"
