@@ -9,6 +9,7 @@
 #include "platform/Collation.h"
 #include "platform/Dde.h"
 #include "platform/FileSystem.h"
+#include "platform/Hotkeys.h"
 #include "platform/Input.h"
 #include "platform/Libraries.h"
 #include "platform/VersionInfo.h"
@@ -24,6 +25,9 @@ MainComposition::MainComposition(MainCompositionArgs args)
       identifier_(platform::RealWindowSystem(), platform::RealVersionInfo(), platform::RealDdeClient(),
                   args_.executablePath),
       tracker_(identifier_),
+      hotkeySystem_(platform::RealHotkeys([this] { return reinterpret_cast<platform::WindowHandle>(window_.Hwnd()); })),
+      hotkeySettings_(args_.files, SettingsPathFor(args_.executablePath)),
+      hotkeys_(*hotkeySystem_, hotkeySettings_, ProgramNotices()),
       blobFile_(args_.files, folder_, ProgramNotices()),
       lifecycle_(args_.files, folder_, ProgramNotices()),
       tree_(model_, lifecycle_.Library().records, window_, hotkeys_),
@@ -43,6 +47,7 @@ MainComposition::MainComposition(MainCompositionArgs args)
       paster_(PasterDeps{
           .clipboard = platform::RealClipboard(),
           .input = platform::RealInput(),
+          .clock = platform::RealClock(),
           .files = args_.files,
           .libraries = platform::RealLibraries(),
           .decoder = decoder_,
@@ -52,14 +57,27 @@ MainComposition::MainComposition(MainCompositionArgs args)
           .hotkeys = controller_.Hotkeys(),
           .target = tracker_,
           .notices = ProgramNotices(),
-          .clock = platform::RealClock(),
           .folder = folder_,
       }),
-      filter_(model_, tree_.Sync(), window_.FilterBoxView(), controller_, paster_) {}
+      filter_(model_, tree_.Sync(), window_.FilterBoxView(), controller_, paster_),
+      hotkeyCommands_(HotkeyCommandsDeps{
+          .slots = hotkeys_.Slots(),
+          .records = lifecycle_.Library().records,
+          .model = model_,
+          .sync = tree_.Sync(),
+          .paster = paster_,
+          .main = controller_,
+          .view = window_,
+          .context = window_,
+      }) {}
 
-MainComposition::~MainComposition() { window_.Destroy(); }
+MainComposition::~MainComposition() {
+  hotkeys_.Reset();  // every combination given back while the window still exists
+  window_.Destroy();
+}
 
 void MainComposition::CreateHidden() {
+  window_.SetHotkeyHandler(&hotkeyCommands_);
   window_.CreateHidden(controller_, filter_.Box());
   paster_.SetOwner(reinterpret_cast<platform::WindowHandle>(window_.Hwnd()));
 }

@@ -6,8 +6,10 @@
 // identification, the library, the record tree's set-up, the controller, the
 // paste and the filter box. It owns them all for the run; the window is
 // destroyed first, while everything its messages reach still exists.
+#include <memory>
 #include <string>
 
+#include "app/HotkeyCommands.h"
 #include "app/MainBlobFile.h"
 #include "app/MainController.h"
 #include "app/MainFilter.h"
@@ -15,6 +17,7 @@
 #include "app/MainSeams.h"
 #include "app/MainTree.h"
 #include "app/Paster.h"
+#include "app/SettingsFile.h"
 #include "app/win32/MainForm.h"
 #include "context/Identification.h"
 #include "paste/ImageDecoding.h"
@@ -22,7 +25,8 @@
 
 namespace tembric::platform {
 class FileSystem;
-}
+class Hotkeys;
+}  // namespace tembric::platform
 
 namespace tembric::app::win32 {
 
@@ -51,7 +55,10 @@ class MainComposition {
   MainForm window_;
   context::Identifier identifier_;
   context::TargetTracker tracker_;
-  InertHotkeys hotkeys_;
+  // The global hotkeys: held for the window, with the settings' "Hot keys" section.
+  std::unique_ptr<platform::Hotkeys> hotkeySystem_;
+  SettingsFile hotkeySettings_;
+  HotkeyRegistry hotkeys_;
   paste::FileImageDecoder decoder_;
   MainBlobFile blobFile_;
   MainLifecycle lifecycle_;
@@ -59,6 +66,7 @@ class MainComposition {
   MainController controller_;
   Paster paster_;
   MainFilter filter_;
+  HotkeyCommands hotkeyCommands_;
 };
 
 }  // namespace tembric::app::win32
