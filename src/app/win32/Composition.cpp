@@ -14,6 +14,7 @@
 #include "platform/Libraries.h"
 #include "platform/VersionInfo.h"
 #include "platform/WindowSystem.h"
+#include "platform/win32/Win32Platform.h"
 
 namespace tembric::app::win32 {
 
@@ -30,7 +31,15 @@ MainComposition::MainComposition(MainCompositionArgs args)
       hotkeys_(*hotkeySystem_, hotkeySettings_, ProgramNotices()),
       blobFile_(args_.files, folder_, ProgramNotices()),
       lifecycle_(args_.files, folder_, ProgramNotices()),
-      tree_(model_, lifecycle_.Library().records, window_, hotkeys_),
+      tree_(model_, lifecycle_.Library().records, window_, hotkeys_,
+            MainTreePlugins{
+                .files = args_.files,
+                .libraries = platform::RealLibraries(),
+                .executableFolder = folder_,
+                .settingsPath = SettingsPathFor(args_.executablePath),
+                .notices = ProgramNotices(),
+                .handlePendingMessages = platform::win32::HandlePendingMessages,
+            }),
       controller_(MainControllerDeps{
           .files = args_.files,
           .folder = folder_,
