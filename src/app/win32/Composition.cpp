@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Hotkeys.h"
 #include "platform/Input.h"
+#include "platform/KeystrokeExchange.h"
 #include "platform/Libraries.h"
 #include "platform/VersionInfo.h"
 #include "platform/WindowSystem.h"
@@ -30,6 +31,12 @@ MainComposition::MainComposition(MainCompositionArgs args)
       hotkeySettings_(args_.files, SettingsPathFor(args_.executablePath)),
       hotkeys_(*hotkeySystem_, hotkeySettings_, ProgramNotices()),
       blobFile_(args_.files, folder_, ProgramNotices()),
+      keystrokeHook_(KeystrokeHookDeps{
+          .exchange = platform::RealKeystrokeExchange(),
+          .files = args_.files,
+          .settingsPath = SettingsPathFor(args_.executablePath),
+          .receiver = [this] { return reinterpret_cast<platform::WindowHandle>(window_.Hwnd()); },
+      }),
       lifecycle_(args_.files, folder_, ProgramNotices()),
       tree_(model_, lifecycle_.Library().records, window_, hotkeys_,
             MainTreePlugins{
@@ -51,7 +58,7 @@ MainComposition::MainComposition(MainCompositionArgs args)
           .windows = platform::RealWindowSystem(),
           .target = tracker_,
           .lifecycle = lifecycle_,
-          .seams = {.hotkeys = &hotkeys_, .blobFile = &blobFile_, .recordTree = &tree_},
+          .seams = {.hotkeys = &hotkeys_, .keystrokes = &keystrokeHook_, .blobFile = &blobFile_, .recordTree = &tree_},
       }),
       paster_(PasterDeps{
           .clipboard = platform::RealClipboard(),

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/HotkeyCommands.h"
+#include "app/KeystrokeHook.h"
 #include "app/MainBlobFile.h"
 #include "app/MainController.h"
 #include "app/MainFilter.h"
@@ -61,6 +62,7 @@ class MainComposition {
   HotkeyRegistry hotkeys_;
   paste::FileImageDecoder decoder_;
   MainBlobFile blobFile_;
+  KeystrokeHook keystrokeHook_;
   MainLifecycle lifecycle_;
   MainTree tree_;
   MainController controller_;
