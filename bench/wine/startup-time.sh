@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Start-up time of the real Tembric.exe under Wine, on a library of N records.
 #
-# Usage: bench/wine/startup-time.sh WINDOWS_BUILD_DIR [N] [RUNS]
-#   N     records in the library (default 100000; made with tembric-db
-#         generate when tembric-db.exe is built, else the library is empty)
-#   RUNS  timed starts (default 5)
+# Usage: bench/wine/startup-time.sh WINDOWS_BUILD_DIR [N] [RUNS] [ITEMS]
+#   N      records in the library (default 100000; made with tembric-db
+#          generate when tembric-db.exe is built, else the library is empty)
+#   RUNS   timed starts (default 5)
+#   ITEMS  plugin items (default 0): the test plugin ItemsPlugin.dll in
+#          Plugins, offering that many items, twenty to a folder
 #
 # Measures, with a warm wineserver on a private Xvfb display, the time from
 # the moment the process is started until the splash window is gone and the
@@ -12,10 +14,11 @@
 # is ended before the next (the library is never saved in between). Prints
 # every run and the median.
 set -euo pipefail
-[ $# -ge 1 ] || { sed -n '2,14p' "$0"; exit 2; }
+[ $# -ge 1 ] || { sed -n '2,16p' "$0"; exit 2; }
 TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
 records=${2:-100000}
 runs=${3:-5}
+plugin_items=${4:-0}
 export TEMBRIC_BUILD_DIR
 export TEMBRIC_TEST_NAME=startup-time
 export E2E_DEADLINE=${E2E_DEADLINE:-3600}
@@ -29,6 +32,15 @@ e2e_setup
 step "library of $records records"
 bench_library "$records"
 records=$BENCH_RECORDS
+
+if [ "$plugin_items" -gt 0 ]; then
+  step "$plugin_items plugin items"
+  plugin=$TEMBRIC_BUILD_DIR/bin/test-plugins/ItemsPlugin.dll
+  [ -f "$plugin" ] || fail "$plugin is not built"
+  mkdir -p "$APP/Plugins"
+  cp "$plugin" "$APP/Plugins/"
+  printf '[Items]\r\nCount=%s\r\n' "$plugin_items" >"$APP/Plugins/ItemsPlugin.ini"
+fi
 
 mutex_gone() { ! probe_quiet mutex-exists "$MUTEX_NAME"; }
 
@@ -47,6 +59,11 @@ for ((i = 1; i <= runs; i++)); do
   ms=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", (b - a) * 1000 }')
   times+=("$ms")
   log "start-up took $ms ms"
+  if [ "$plugin_items" -gt 0 ] && [ "$i" -eq 1 ]; then
+    # The plugin's folder below "*Plugins": the items were made.
+    top=$(probe tree-items TForm1 | awk '$1 == "item" && $2 == 0 { sub(/^item [0-9]+ -?[0-9]+ [a-z]+ [a-z-]+ /, ""); print; exit }')
+    [ "$top" = '*Plugins (1)' ] || fail "the plugin items are missing: the first top-level item is \"$top\""
+  fi
 
   kill -TERM "$TEMBRIC_PID" 2>/dev/null || true
   wait_exit "$TEMBRIC_PID" 10 || { kill -KILL "$TEMBRIC_PID" 2>/dev/null || true; wait_exit "$TEMBRIC_PID" 10; }
@@ -55,4 +72,4 @@ done
 
 median=$(median "${times[@]}")
 echo
-echo "Tembric start-up under Wine, $records records: runs ${times[*]} ms; median $median ms"
+echo "Tembric start-up under Wine, $records records, $plugin_items plugin items: runs ${times[*]} ms; median $median ms"
