@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Hotkeys.h"
 #include "platform/Input.h"
+#include "platform/Keyboard.h"
 #include "platform/KeystrokeExchange.h"
 #include "platform/Libraries.h"
 #include "platform/VersionInfo.h"
@@ -85,6 +86,18 @@ MainComposition::MainComposition(MainCompositionArgs args)
           .main = controller_,
           .view = window_,
           .context = window_,
+      }),
+      keystrokeCommands_(KeystrokeCommandsDeps{
+          .controller = controller_,
+          .view = window_,
+          .keystrokeView = window_,
+          .keyboard = platform::RealKeyboard(),
+          .clock = platform::RealClock(),
+          .records = lifecycle_.Library().records,
+          .model = model_,
+          .sync = tree_.Sync(),
+          .paste = [this](const PasteCall& call) { return paster_.Paste(call); },
+          .notices = ProgramNotices(),
       }) {}
 
 MainComposition::~MainComposition() {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/HotkeyCommands.h"
+#include "app/KeystrokeCommands.h"
 #include "app/KeystrokeHook.h"
 #include "app/MainBlobFile.h"
 #include "app/MainController.h"
@@ -48,6 +49,8 @@ class MainComposition {
   // clipboard owner.
   void CreateHidden();
   MainForm& Window() { return window_; }
+  // Where the hook's key messages go, as the message loop takes them.
+  KeystrokeCommands& Keystrokes() { return keystrokeCommands_; }
 
  private:
   MainCompositionArgs args_;
@@ -69,6 +72,7 @@ class MainComposition {
   Paster paster_;
   MainFilter filter_;
   HotkeyCommands hotkeyCommands_;
+  KeystrokeCommands keystrokeCommands_;
 };
 
 }  // namespace tembric::app::win32

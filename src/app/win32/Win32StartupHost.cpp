@@ -23,6 +23,7 @@ Win32StartupHost::Win32StartupHost()
 // The main window goes first, while the others still exist, as when the
 // application object frees its forms in the order they were created.
 Win32StartupHost::~Win32StartupHost() {
+  keyMessages_.SetHandler({});  // no key message reaches the parts as they go
   main_.reset();
   recordForm_.reset();
   selWinForm_.reset();
@@ -78,11 +79,15 @@ void Win32StartupHost::CreateMainWindow() {
       .caption = MainWindowCaption(Version()),
   });
   main_->CreateHidden();
+  keyMessages_.SetHandler([main = main_.get()](std::uintptr_t wParam, std::intptr_t lParam) {
+    main->Keystrokes().OnKeyMessage(wParam, lParam);
+  });
 }
 
 void Win32StartupHost::CreateRecordWindow() {
   recordForm_ = std::make_unique<RecordForm>();
   recordForm_->CreateHidden();
+  if (main_) main_->Window().SetRecordDialog(recordForm_.get());
 }
 
 void Win32StartupHost::CreateWindowPicker() {
