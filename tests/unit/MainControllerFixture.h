@@ -1,11 +1,12 @@
 #pragma once
-// A main window's controller over fakes: a desktop with an editor, a browser
-// and one of our windows, an in-memory disk whose settings file can be made
-// read-only, recorded notices, view events and trace lines.
+// A main window's controller over fakes: a desktop with an editor, a browser,
+// one of our windows and the tray, an in-memory disk with
+// injected faults, recorded notices, view events and trace lines.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,8 @@
 #include "fakes/FakeMainView.h"
 #include "fakes/FakeNotices.h"
 #include "fakes/FakeVersionInfo.h"
+#include "fakes/FakeWindowSystem.h"
+#include "fakes/FaultInjectingFileSystem.h"
 #include "fakes/KeyScript.h"
 #include "fakes/MemoryFileSystem.h"
 #include "platform/Dde.h"
@@ -37,35 +40,25 @@ constexpr const char* kIni = "C:\\Tembric\\Tembric.ini";
 constexpr const char* kRecords = "C:\\Tembric\\tembric.db";
 constexpr const char* kStamp = "20260102-030405";
 
-constexpr platform::WindowHandle kEditor = 0x100;
-constexpr platform::WindowHandle kBrowser = 0x200;
-constexpr platform::WindowHandle kOwnWindow = 0x300;
-constexpr platform::WindowHandle kTray = 0x400;  // the shell's notification area
+// The desktop's top-level windows, as the shared fake hands out handles in
+// the order they are added (checked by Desktop()).
+constexpr platform::WindowHandle kEditor = 0x10010;
+constexpr platform::WindowHandle kBrowser = 0x10014;
+constexpr platform::WindowHandle kOwnWindow = 0x10018;
+constexpr platform::WindowHandle kTray = 0x1001C;  // the shell's notification area
 
-// Top-level windows of two other programs and one of ours.
-class DesktopWindows final : public platform::WindowSystem {
- public:
-  platform::WindowHandle foreground = kEditor;
-  platform::WindowHandle ForegroundWindow() override { return foreground; }
-  platform::WindowHandle ParentOrOwner(platform::WindowHandle) override { return platform::kNoWindow; }
-  std::string WindowText(platform::WindowHandle window, int) override {
-    if (window == kEditor) return "notes.txt - Notepad";
-    if (window == kBrowser) return "Start page";
-    return "Tembric 1.2";
-  }
-  platform::WindowHandle FindTopLevel(const std::string&, const std::string&) override { return platform::kNoWindow; }
-  platform::WindowHandle FindChild(platform::WindowHandle, const std::string&,
-                                   const std::optional<std::string>&) override {
-    return platform::kNoWindow;
-  }
-  std::string ClassName(platform::WindowHandle window) override { return window == kTray ? "Shell_TrayWnd" : "Any"; }
-  std::string ExecutablePathOf(platform::WindowHandle window) override {
-    if (window == kEditor) return "C:\\Windows\\notepad.exe";
-    if (window == kBrowser) return "C:\\Apps\\viewer.exe";
-    if (window == kTray) return "C:\\Windows\\explorer.exe";
-    return kExe;
-  }
-};
+// Two other programs, one window of ours and the shell's tray; the editor in front.
+inline void Desktop(fakes::FakeWindowSystem& windows) {
+  const platform::WindowHandle made[] = {
+      windows.AddTopLevel(windows.AddProcess("C:\\Windows\\notepad.exe"), "Notepad", "notes.txt - Notepad"),
+      windows.AddTopLevel(windows.AddProcess("C:\\Apps\\viewer.exe"), "Viewer", "Start page"),
+      windows.AddTopLevel(windows.AddProcess(kExe), "TForm1", "Tembric 1.2"),
+      windows.AddTopLevel(windows.AddProcess("C:\\Windows\\explorer.exe"), "Shell_TrayWnd", ""),
+  };
+  if (made[0] != kEditor || made[1] != kBrowser || made[2] != kOwnWindow || made[3] != kTray)
+    throw std::logic_error("the window fake hands out other handles");
+  windows.SetForeground(kEditor);
+}
 
 class RecordedTrace final : public TraceSink {
  public:
@@ -73,44 +66,12 @@ class RecordedTrace final : public TraceSink {
   void AddTraceLine(const std::string& line) override { lines.push_back(line); }
 };
 
-// Passes everything on, but refuses to write the settings file.
-class ReadOnlySettingsDisk final : public platform::FileSystem {
- public:
-  explicit ReadOnlySettingsDisk(platform::FileSystem& inner) : inner_(inner) {}
-  bool refuseIni = false;
-  std::string refusedPath;
-  bool Exists(const std::string& p) override { return inner_.Exists(p); }
-  std::optional<platform::FileStamp> Stamp(const std::string& p) override { return inner_.Stamp(p); }
-  bool CreateNew(const std::string& p) override {
-    Check(p);
-    return inner_.CreateNew(p);
-  }
-  std::vector<std::uint8_t> ReadAll(const std::string& p) override { return inner_.ReadAll(p); }
-  void WriteAndFlush(const std::string& p, const std::vector<std::uint8_t>& b) override {
-    Check(p);
-    inner_.WriteAndFlush(p, b);
-  }
-  void Replace(const std::string& from, const std::string& to) override {
-    Check(to);
-    inner_.Replace(from, to);
-  }
-  void Rename(const std::string& from, const std::string& to) override { inner_.Rename(from, to); }
-  void Remove(const std::string& p) override { inner_.Remove(p); }
-  std::unique_ptr<platform::ExclusiveFile> OpenExclusive(const std::string& p) override {
-    return inner_.OpenExclusive(p);
-  }
-
- private:
-  void Check(const std::string& path) {
-    if (refuseIni && path.find(".ini") != std::string::npos) throw platform::FileError(path, "Access is denied");
-    if (!refusedPath.empty() && path == refusedPath) throw platform::FileError(path, "Access is denied");
-  }
-  platform::FileSystem& inner_;
-};
-
 class MainControllerFixture : public ::testing::Test {
  protected:
-  MainControllerFixture() { SetTraceSink(&trace); }
+  MainControllerFixture() {
+    Desktop(windows);
+    SetTraceSink(&trace);
+  }
   ~MainControllerFixture() override { SetTraceSink(nullptr); }
 
   void WriteIni(const std::string& text) { disk.Put(kIni, fakes::Text(text)); }
@@ -178,13 +139,13 @@ class MainControllerFixture : public ::testing::Test {
   }
 
   fakes::MemoryFileSystem disk;
-  ReadOnlySettingsDisk files{disk};
+  fakes::FaultInjectingFileSystem files{disk};
   fakes::FakeNotices notices;
   std::vector<std::string> events;
   fakes::FakeMainView view{events};
   fakes::FakeMainSeams seams{events};
   fakes::FakeClock clock;
-  DesktopWindows windows;
+  fakes::FakeWindowSystem windows;
   fakes::FakeVersionInfo versions;  // no resources
   fakes::FakeDde dde;               // no servers
   context::Identifier identifier{windows, versions, dde, kExe};

@@ -107,7 +107,7 @@ TEST_F(MainControllerTest, RefusedSettingsWriteAtShutdownStillSavesTheRecords) {
   records.Set("FullName", "\\Greeting");
   records.Set("Type", 0);
   records.Post();
-  files.refuseIni = true;
+  files.FailOn(fakes::FaultInjectingFileSystem::Op::WriteAndFlush, std::string(kIni) + ".saving");
 
   main.FormDestroy();
 
@@ -228,17 +228,17 @@ TEST_F(MainControllerTest, TickIdentifiesTheTargetAndKeepsItOnOurOwnWindow) {
   EXPECT_THAT(trace.lines[0], HasSubstr("| notes.txt - Notepad"));
 
   main.SamplingTimerTick();  // unchanged: no new line
-  windows.foreground = kOwnWindow;
+  windows.SetForeground(kOwnWindow);
   main.SamplingTimerTick();
   EXPECT_EQ(main.TargetInfo().Wnd, kEditor);
   EXPECT_EQ(trace.lines.size(), 1u);
   // Nor the notification area, where the user clicked our tray icon.
-  windows.foreground = kTray;
+  windows.SetForeground(kTray);
   main.SamplingTimerTick();
   EXPECT_EQ(main.TargetInfo().Wnd, kEditor);
   EXPECT_EQ(trace.lines.size(), 1u);
 
-  windows.foreground = kBrowser;
+  windows.SetForeground(kBrowser);
   main.SamplingTimerTick();
   EXPECT_EQ(main.TargetInfo().Wnd, kBrowser);
   EXPECT_EQ(trace.lines.size(), 2u);
@@ -252,7 +252,7 @@ TEST_F(MainControllerTest, ForegroundChangeCancelsAKeystrokeBeingTyped) {
   main.SamplingTimerTick();  // still the editor
   EXPECT_TRUE(main.Keystrokes().Collecting());
 
-  windows.foreground = kBrowser;
+  windows.SetForeground(kBrowser);
   main.SamplingTimerTick();
   EXPECT_FALSE(main.Keystrokes().Collecting());
   EXPECT_THAT(main.Keystrokes().Buffer(), IsEmpty());
@@ -260,7 +260,7 @@ TEST_F(MainControllerTest, ForegroundChangeCancelsAKeystrokeBeingTyped) {
 
   // No foreground window: cancelled too, and the tick ends before anything else.
   Collect(main, "=x");
-  windows.foreground = platform::kNoWindow;
+  windows.SetForeground(platform::kNoWindow);
   view.secondsShown.clear();
   main.SamplingTimerTick();
   EXPECT_FALSE(main.Keystrokes().Collecting());

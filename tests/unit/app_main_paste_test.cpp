@@ -193,7 +193,7 @@ TEST_F(MainPasteTest, BlobFileIsCreatedAtStartAndImagesAreReadFromIt) {
 }
 
 TEST_F(MainPasteTest, ABlobFileThatCannotBeCreatedIsShownAndTheLibraryStillOpens) {
-  files.refusedPath = kBlob;
+  files.FailOn(fakes::FaultInjectingFileSystem::Op::CreateNew, kBlob);
   MainController& main = Created();
   ASSERT_EQ(notices.shown.size(), 1u);
   EXPECT_EQ(notices.shown[0].kind, NoticeKind::Information);  // at start
