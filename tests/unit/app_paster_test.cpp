@@ -64,7 +64,7 @@ unsigned char TEMBRIC_PLUGIN_CALL PluginResult(std::int32_t index) {
   return 0;  // declines: no keys
 }
 
-class MainPasteTest : public MainControllerFixture {
+class PasterTest : public MainControllerFixture {
  protected:
   MainSeams Seams() override {
     MainSeams all = seams.All();
@@ -104,7 +104,7 @@ class MainPasteTest : public MainControllerFixture {
   Paster paster{PasteDeps(clipboard, input, libraries, decoder)};
 };
 
-TEST_F(MainPasteTest, EnterOnATextRecordHidesTheWindowPastesIntoTheTargetAndPutsTheUserTextBack) {
+TEST_F(PasterTest, EnterOnATextRecordHidesTheWindowPastesIntoTheTargetAndPutsTheUserTextBack) {
   MainController& main = Ready([](store::DataTable& r) { fakes::AddText(r, "\\Mail", "Sign", "Kind regards"); });
   main.ShowMainWindow();
   ASSERT_TRUE(view.showing);
@@ -121,7 +121,7 @@ TEST_F(MainPasteTest, EnterOnATextRecordHidesTheWindowPastesIntoTheTargetAndPuts
   EXPECT_TRUE(main.Hotkeys().Ready());
 }
 
-TEST_F(MainPasteTest, RestoreTextIsReadFromTheSettingsAtEveryPaste) {
+TEST_F(PasterTest, RestoreTextIsReadFromTheSettingsAtEveryPaste) {
   Ready([](store::DataTable& r) { fakes::AddText(r, "", "Welcome", "Hello"); });
   WriteIni("[Basic]\r\nDBVersion=11\r\nRestoreText=0\r\n");
   PasteCurrent();
@@ -134,7 +134,7 @@ TEST_F(MainPasteTest, RestoreTextIsReadFromTheSettingsAtEveryPaste) {
   EXPECT_EQ(clipboard.Peek(clip::kText), Z("user text"));
 }
 
-TEST_F(MainPasteTest, AKeystrokeIsErasedWithTwoMoreBackspacesThanItsLetters) {
+TEST_F(PasterTest, AKeystrokeIsErasedWithTwoMoreBackspacesThanItsLetters) {
   Ready([](store::DataTable& r) { fakes::AddText(r, "", "Sig", "Anna"); });
   paster.Paste({.mode = PasteMode::Keystroke, .keystrokeLength = 3});  // "=sig " typed
   const auto& sent = input.Sent();
@@ -144,7 +144,7 @@ TEST_F(MainPasteTest, AKeystrokeIsErasedWithTwoMoreBackspacesThanItsLetters) {
   EXPECT_THAT(pasted, ElementsAre(Z("Anna")));
 }
 
-TEST_F(MainPasteTest, PluginRecordCallsTheFocusedNodesLibraryAndItemWithHotkeysBlocked) {
+TEST_F(PasterTest, PluginRecordCallsTheFocusedNodesLibraryAndItemWithHotkeysBlocked) {
   libraries.AddEntry(kPlugin, "GetPluginResult", &PluginResult);
   MainController& main =
       Ready([](store::DataTable& r) { fakes::AddRecord(r, "\\*Plugins\\Dates", "Today", store::RecordType::Plugin); });
@@ -161,14 +161,14 @@ TEST_F(MainPasteTest, PluginRecordCallsTheFocusedNodesLibraryAndItemWithHotkeysB
   EXPECT_THAT(pasted, IsEmpty());  // the plugin declined
 }
 
-TEST_F(MainPasteTest, NoCurrentRecordPastesNothing) {
+TEST_F(PasterTest, NoCurrentRecordPastesNothing) {
   Ready([](store::DataTable&) {});
   PasteCurrent();
   EXPECT_THAT(input.Log(), IsEmpty());
   EXPECT_EQ(clipboard.OpenCalls(), 0);
 }
 
-TEST_F(MainPasteTest, BlobFileIsCreatedAtStartAndImagesAreReadFromIt) {
+TEST_F(PasterTest, BlobFileIsCreatedAtStartAndImagesAreReadFromIt) {
   MainController& main = Ready([](store::DataTable&) {});
   ASSERT_TRUE(disk.Exists(kBlob));
   const store::BlobFile blob(disk, kBlob);
@@ -192,7 +192,7 @@ TEST_F(MainPasteTest, BlobFileIsCreatedAtStartAndImagesAreReadFromIt) {
   EXPECT_EQ(pasted.back(), Z("still works"));
 }
 
-TEST_F(MainPasteTest, ABlobFileThatCannotBeCreatedIsShownAndTheLibraryStillOpens) {
+TEST_F(PasterTest, ABlobFileThatCannotBeCreatedIsShownAndTheLibraryStillOpens) {
   files.FailOn(fakes::FaultInjectingFileSystem::Op::CreateNew, kBlob);
   MainController& main = Created();
   ASSERT_EQ(notices.shown.size(), 1u);
