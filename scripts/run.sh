@@ -8,6 +8,9 @@
 #
 # Overrides for side-by-side use: TEMBRIC_BUILD (default build/windows),
 # TEMBRIC_PORTABLE (build/portable), TEMBRIC_PREFIX (build/run-prefix).
+# TEMBRIC_NOTEPAD=0 starts no notepad beside Tembric (by default Wine's notepad
+# is started, so that there is a program to paste into: Tembric pastes into
+# the programs of its Wine session).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -92,9 +95,14 @@ fi
 
 echo "run: starting Tembric from $portable (hidden until you call it up; Ctrl+C ends it)"
 cd "$portable"
-echo "run: to paste, click into another program, click Tembric's tray icon, type the first letters of a record (e.g. 'We') and press Enter"
 setsid wine Tembric.exe &
 wine_pid=$!
+if [ "${TEMBRIC_NOTEPAD:-1}" != 0 ]; then
+  # Not waited for: it ends with the Wine session at Ctrl+C.
+  setsid wine notepad >/dev/null 2>&1 &
+  echo "run: started Wine's notepad to paste into (TEMBRIC_NOTEPAD=0 starts none)"
+fi
+echo "run: to paste, click into notepad, press Ctrl+Alt+Z (or click Tembric's tray icon), type the first letters of a record (e.g. 'We') and press Enter"
 set +e
 wait "$wine_pid"
 rc=$?
