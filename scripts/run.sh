@@ -40,14 +40,20 @@ export WINEPREFIX=$repo/$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="m
 xvfb_pid=""
 wm_pid=""
 wine_pid=""
+notepad_pid=""
 # shellcheck disable=SC2317  # called through the EXIT trap
 cleanup() {
   trap - EXIT INT TERM HUP
+  # Notepad would hold the end of the session with its question about
+  # unsaved text; it goes first, without asking.
+  if [ -n "$notepad_pid" ]; then
+    { kill -9 "$notepad_pid" && wait "$notepad_pid"; } 2>/dev/null
+  fi
   if [ -n "$wine_pid" ] && kill -0 "$wine_pid" 2>/dev/null; then
     echo "run: ending Tembric"
     # The end of the session first, so that Tembric saves its records; then
     # whatever is left of the prefix's processes.
-    wine wineboot --end-session >/dev/null 2>&1 || true
+    timeout 20 wine wineboot --end-session >/dev/null 2>&1 || true
     for _ in $(seq 50); do kill -0 "$wine_pid" 2>/dev/null || break; sleep 0.1; done
     wineserver -k 2>/dev/null || true
     wait "$wine_pid" 2>/dev/null || true
@@ -100,6 +106,7 @@ wine_pid=$!
 if [ "${TEMBRIC_NOTEPAD:-1}" != 0 ]; then
   # Not waited for: it ends with the Wine session at Ctrl+C.
   setsid wine notepad >/dev/null 2>&1 &
+  notepad_pid=$!
   echo "run: started Wine's notepad to paste into (TEMBRIC_NOTEPAD=0 starts none)"
 fi
 echo "run: to paste, click into notepad, press Ctrl+Alt+Z (or click Tembric's tray icon), type the first letters of a record (e.g. 'We') and press Enter"
