@@ -94,7 +94,7 @@ if [ ! -f "$portable/tembric.db" ] && [ -f "$portable/tembric-db.exe" ]; then
     cd "$portable"
     folder=$(wine winepath -w "$PWD" 2>/dev/null | tr -d '\r')
     wine tembric-db.exe add "$folder" '\Welcome' --memo 'Hello from Tembric!' >/dev/null
-    wine tembric-db.exe add "$folder" '\Signatures\Kind regards' --memo $'Kind regards,\r\nAnna' >/dev/null
+    wine tembric-db.exe add "$folder" '\Signatures\Kind regards' --memo $'Kind regards,\r\nAnna' --shortcut Ctrl+Alt+K --keydisplay sig --keystring SIG >/dev/null
     wine tembric-db.exe add "$folder" '\Signatures\Thanks' --memo 'Thank you, that helps a lot.' >/dev/null
   ) || echo "run: the starter library could not be made; Tembric starts with an empty one" >&2
 fi
