@@ -6,13 +6,12 @@
 
 namespace tembric::app {
 
-KeystrokeHook::KeystrokeHook(KeystrokeHookDeps deps)
-    : deps_(std::move(deps)), settings_(deps_.files, deps_.settingsPath) {}
+KeystrokeHook::KeystrokeHook(KeystrokeHookDeps deps) : deps_(std::move(deps)) {}
 
 void KeystrokeHook::ConnectExchange() { deps_.exchange.SetReceiver(deps_.receiver()); }
 
 void KeystrokeHook::EnableHook(bool on) {
-  deps_.exchange.SetHook(on && settings::Read(settings_, settings::kTrackKeystroke));
+  deps_.exchange.SetHook(on && settings::Read(deps_.settings, settings::kTrackKeystroke));
 }
 
 void KeystrokeHook::SwitchHookOff() { deps_.exchange.SetHook(false); }

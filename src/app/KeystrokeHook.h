@@ -10,16 +10,11 @@
 #include "app/SettingsFile.h"
 #include "platform/KeystrokeExchange.h"
 
-namespace tembric::platform {
-class FileSystem;
-}
-
 namespace tembric::app {
 
 struct KeystrokeHookDeps {
   platform::KeystrokeExchange& exchange;
-  platform::FileSystem& files;
-  std::string settingsPath;
+  const SettingsFile& settings;
   // The window the library posts to: the main window, which lives hidden and
   // whose posted messages pass through the program's message loop.
   std::function<platform::WindowHandle()> receiver;
@@ -37,7 +32,6 @@ class KeystrokeHook final : public KeystrokeSeam {
 
  private:
   KeystrokeHookDeps deps_;
-  SettingsFile settings_;
 };
 
 }  // namespace tembric::app

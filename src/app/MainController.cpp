@@ -35,8 +35,7 @@ MainController::MainController(MainControllerDeps deps)
       clipboardChain_(OrInert<ClipboardChainSeam>(deps_.seams.clipboardChain, inertClipboard_)),
       blobFile_(OrInert<BlobFileSeam>(deps_.seams.blobFile, inertBlob_)),
       tree_(OrInert<RecordTreeSeam>(deps_.seams.recordTree, inertTree_)),
-      newRecord_(OrInert<NewRecordSeam>(deps_.seams.newRecord, inertNewRecord_)),
-      settings_(deps_.files, deps_.settingsPath) {}
+      newRecord_(OrInert<NewRecordSeam>(deps_.seams.newRecord, inertNewRecord_)) {}
 
 MainController::~MainController() = default;
 
@@ -44,14 +43,14 @@ void MainController::FormCreate(const std::string& stamp) {
   auto& view = deps_.view;
   hotkeys_.Reset();
 
-  view.SetSize(keys::Read(settings_, keys::kMainWidth), keys::Read(settings_, keys::kMainHeight));
-  view.SetPaneHeight(keys::Read(settings_, keys::kPropHeight));
+  view.SetSize(keys::Read(deps_.settings, keys::kMainWidth), keys::Read(deps_.settings, keys::kMainHeight));
+  view.SetPaneHeight(keys::Read(deps_.settings, keys::kPropHeight));
 
   // Each check item starts opposite to its setting and the command flips it
   // back, showing or hiding its bar on the way.
-  mainMenuChecked_ = !keys::Read(settings_, keys::kShowMainMenu);
+  mainMenuChecked_ = !keys::Read(deps_.settings, keys::kShowMainMenu);
   aShowMainMenu();
-  toolBarChecked_ = !keys::Read(settings_, keys::kShowToolBar);
+  toolBarChecked_ = !keys::Read(deps_.settings, keys::kShowToolBar);
   aShowToolBar();
 
   lastActivityMs_ = deps_.clock.NowMs();
@@ -76,11 +75,11 @@ void MainController::FormCreate(const std::string& stamp) {
 
 void MainController::LoadIni() {
   LoadedSettings loaded;
-  loaded.translucent = keys::Read(settings_, keys::kTranspEnabled);
-  loaded.trayIcon = keys::Read(settings_, keys::kShowIcon);
-  loaded.opacity = static_cast<std::uint8_t>(keys::Read(settings_, keys::kTranspValue) & 0xFF);
-  loaded.inactiveLimitSeconds = keys::Read(settings_, keys::kInactiveMinutes) * 60;
-  if (!keys::Read(settings_, keys::kInactiveCollapse)) loaded.inactiveLimitSeconds = 0;
+  loaded.translucent = keys::Read(deps_.settings, keys::kTranspEnabled);
+  loaded.trayIcon = keys::Read(deps_.settings, keys::kShowIcon);
+  loaded.opacity = static_cast<std::uint8_t>(keys::Read(deps_.settings, keys::kTranspValue) & 0xFF);
+  loaded.inactiveLimitSeconds = keys::Read(deps_.settings, keys::kInactiveMinutes) * 60;
+  if (!keys::Read(deps_.settings, keys::kInactiveCollapse)) loaded.inactiveLimitSeconds = 0;
   loaded_ = loaded;
 
   deps_.view.SetTranslucency(loaded_.translucent, loaded_.opacity);
@@ -91,12 +90,12 @@ void MainController::LoadIni() {
 
 void MainController::WriteLayout() {
   auto& view = deps_.view;
-  keys::Write(settings_, keys::kMainWidth, view.Width());
-  keys::Write(settings_, keys::kMainHeight, view.Height());
+  keys::Write(deps_.settings, keys::kMainWidth, view.Width());
+  keys::Write(deps_.settings, keys::kMainHeight, view.Height());
   const int pane = view.PaneHeight();
-  keys::Write(settings_, keys::kPropHeight, pane < kClosedPaneLimit ? kClosedPaneStored : pane);
-  keys::Write(settings_, keys::kShowMainMenu, mainMenuChecked_);
-  keys::Write(settings_, keys::kShowToolBar, toolBarChecked_);
+  keys::Write(deps_.settings, keys::kPropHeight, pane < kClosedPaneLimit ? kClosedPaneStored : pane);
+  keys::Write(deps_.settings, keys::kShowMainMenu, mainMenuChecked_);
+  keys::Write(deps_.settings, keys::kShowToolBar, toolBarChecked_);
 }
 
 void MainController::FormDestroy() {

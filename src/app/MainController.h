@@ -56,9 +56,11 @@ enum class MouseButton { Left, Right, Middle };
 
 struct MainControllerDeps {
   platform::FileSystem& files;
-  std::string folder;        // the executable's folder: tables and blob file
-  std::string settingsPath;  // the ini file
-  std::string caption;       // "Tembric 1.2"
+  std::string folder;  // the executable's folder: tables and blob file
+  // The ini file, shared with every part that reads it: one parse, kept
+  // while the file is unchanged, and every write seen at once by all.
+  SettingsFile& settings;
+  std::string caption;  // "Tembric 1.2"
   Notices& notices;
   MainView& view;
   platform::Clock& clock;
@@ -113,7 +115,7 @@ class MainController final : public MainWindowHiding {
   void HideMainWindow() override { aHide(); }
 
   // ---- State ------------------------------------------------------------------------
-  SettingsFile& Settings() { return settings_; }
+  SettingsFile& Settings() { return deps_.settings; }
   MainLifecycle& Lifecycle() { return deps_.lifecycle; }
   store::Library& Library() { return deps_.lifecycle.Library(); }
   // The typed abbreviation being collected.
@@ -153,7 +155,6 @@ class MainController final : public MainWindowHiding {
   InertNewRecord inertNewRecord_;
   NewRecordSeam& newRecord_;
 
-  SettingsFile settings_;
   LoadedSettings loaded_;
   triggers::KeystrokeTracker keystrokes_;
   std::int64_t lastActivityMs_ = 0;

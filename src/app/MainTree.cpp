@@ -16,7 +16,6 @@ MainTree::MainTree(tree::TreeModel& model, store::DataTable& records, tree::Sync
     : model_(model), records_(records), hotkeys_(hotkeys), sync_(model, records, view) {
   if (!plugins) return;
   pluginsFolder_ = plugins->executableFolder + "\\Plugins";
-  settings_ = std::make_unique<SettingsFile>(plugins->files, plugins->settingsPath);
   Notices& notices = plugins->notices;
   scanner_ = std::make_unique<plugins::PluginScanner>(plugins::PluginScanDeps{
       .tree = model_,
@@ -24,9 +23,9 @@ MainTree::MainTree(tree::TreeModel& model, store::DataTable& records, tree::Sync
       .hotkeys = hotkeys_,
       .files = plugins->files,
       .libraries = plugins->libraries,
-      .settingsText = [settings = settings_.get()](
+      .settingsText = [&settings = plugins->settings](
                           std::string_view section,
-                          std::string_view key) { return settings->ReadString(section, key, ""); },
+                          std::string_view key) { return settings.ReadString(section, key, ""); },
       .show = [&notices](const std::string& text) { notices.Show(NoticeKind::Plain, text); },
       .handlePendingMessages = std::move(plugins->handlePendingMessages),
   });

@@ -35,8 +35,8 @@ struct MainTreePlugins {
   platform::FileSystem& files;
   platform::Libraries& libraries;
   std::string executableFolder;
-  std::string settingsPath;
-  Notices& notices;  // the scan's messages, shown plain
+  const SettingsFile& settings;  // the Plugin\<Subject> sections
+  Notices& notices;              // the scan's messages, shown plain
   std::function<void()> handlePendingMessages;
 };
 
@@ -66,7 +66,6 @@ class MainTree final : public RecordTreeSeam {
   tree::SelectionSync sync_;
   tree::SystemFolderNodes systemFolders_;
   std::string pluginsFolder_;
-  std::unique_ptr<SettingsFile> settings_;
   std::unique_ptr<plugins::PluginScanner> scanner_;
 };
 

@@ -102,7 +102,7 @@ class MainControllerFixture : public ::testing::Test {
       controller = std::make_unique<MainController>(MainControllerDeps{
           .files = files,
           .folder = kFolder,
-          .settingsPath = kIni,
+          .settings = settings,
           .caption = "Tembric 1.2",
           .notices = notices,
           .view = view,
@@ -140,6 +140,7 @@ class MainControllerFixture : public ::testing::Test {
 
   fakes::MemoryFileSystem disk;
   fakes::FaultInjectingFileSystem files{disk};
+  SettingsFile settings{files, kIni};
   fakes::FakeNotices notices;
   std::vector<std::string> events;
   fakes::FakeMainView view{events};

@@ -27,8 +27,8 @@ class KeystrokeHookTest : public ::testing::Test {
 
   fakes::MemoryFileSystem disk;
   fakes::FakeKeystrokeExchange exchange;
-  KeystrokeHook hook{
-      {.exchange = exchange, .files = disk, .settingsPath = kIni, .receiver = [] { return kMainWindow; }}};
+  SettingsFile settings{disk, kIni};
+  KeystrokeHook hook{{.exchange = exchange, .settings = settings, .receiver = [] { return kMainWindow; }}};
 };
 
 TEST_F(KeystrokeHookTest, TheHookIsOnOnlyWhenAskedAndTrackKeystrokeAllows) {

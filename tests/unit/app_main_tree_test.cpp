@@ -74,7 +74,7 @@ class MainTreeTest : public ::testing::Test {
     controller = std::make_unique<MainController>(MainControllerDeps{
         .files = disk,
         .folder = kFolder,
-        .settingsPath = kIni,
+        .settings = settings,
         .caption = "Tembric 1.2",
         .notices = notices,
         .view = view,
@@ -99,6 +99,7 @@ class MainTreeTest : public ::testing::Test {
   }
 
   fakes::MemoryFileSystem disk;
+  SettingsFile settings{disk, kIni};
   fakes::FakeNotices notices;
   std::vector<std::string> events;
   fakes::FakeMainView view{events};

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/MainTree.h"
+#include "app/SettingsFile.h"
 #include "fakes/FakeHotkeys.h"
 #include "fakes/FakeLibraries.h"
 #include "fakes/FakeNotices.h"
@@ -69,12 +70,13 @@ class PluginScanTest : public ::testing::Test {
   void Settings(const std::string& text) { disk.Put("C:\\T\\Tembric.ini", {text.begin(), text.end()}); }
 
   void InitSysItems() {
+    const app::SettingsFile settings(files, "C:\\T\\Tembric.ini");
     app::MainTree mainTree(model, records, view, hotkeys,
                            app::MainTreePlugins{
                                .files = files,
                                .libraries = libraries,
                                .executableFolder = "C:\\T",
-                               .settingsPath = "C:\\T\\Tembric.ini",
+                               .settings = settings,
                                .notices = notices,
                                .handlePendingMessages = [this] { ++pumps; },
                            });

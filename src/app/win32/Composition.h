@@ -59,9 +59,10 @@ class MainComposition {
   MainForm window_;
   context::Identifier identifier_;
   context::TargetTracker tracker_;
-  // The global hotkeys: held for the window, with the settings' "Hot keys" section.
+  // The global hotkeys, held for the window.
   std::unique_ptr<platform::Hotkeys> hotkeySystem_;
-  SettingsFile hotkeySettings_;
+  // The ini file, one for every part that reads or writes it.
+  SettingsFile settings_;
   HotkeyRegistry hotkeys_;
   paste::FileImageDecoder decoder_;
   MainBlobFile blobFile_;
