@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tembric::platform {
 
@@ -30,6 +31,11 @@ class WindowSystem {
   virtual std::string ExecutablePathOf(WindowHandle window) = 0;
   // The name of the window's class; empty when the window does not exist.
   virtual std::string ClassName(WindowHandle window) = 0;
+  // Every top-level window, in the system's order (front to back).
+  // A system without windows lists none.
+  virtual std::vector<WindowHandle> TopLevelWindows() { return {}; }
+  // Whether the window and its parents have the visible style.
+  virtual bool IsVisible(WindowHandle) { return false; }
 };
 
 // A window system with no windows, for builds that have none.

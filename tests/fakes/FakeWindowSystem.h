@@ -5,7 +5,10 @@
 // texts are cut to the caller's buffer, FindWindow searches top-level windows
 // in order and FindWindowEx only the direct children, both comparing class
 // names and titles without regard to letter case. Processes whose path
-// cannot be read (another user's) give an empty path.
+// cannot be read (another user's) give an empty path. Top-level windows are
+// kept in z-order: a new one, or one brought to the front, goes in front,
+// its owned windows staying in front of it; a window is visible when it and
+// its parents are (new windows are shown).
 
 #include <algorithm>
 #include <cctype>
@@ -52,7 +55,22 @@ class FakeWindowSystem : public platform::WindowSystem {
                 .title = std::move(title)});
   }
 
-  void SetForeground(Handle window) { foreground_ = window; }
+  // Activation brings the window to the front, as SetForegroundWindow does.
+  void SetForeground(Handle window) {
+    foreground_ = window;
+    if (windows_.count(window) != 0 && !windows_.at(window).child) BringToFront(window);
+  }
+  void BringToFront(Handle window) {
+    const Handle front = Existing(window);
+    std::vector<Handle> moving;
+    std::vector<Handle> staying;
+    for (const Handle h : zOrder_) (h == front || OwnedBy(h, front) ? moving : staying).push_back(h);
+    // The owned windows keep their relative order, in front of the window.
+    std::stable_partition(moving.begin(), moving.end(), [&](Handle h) { return h != front; });
+    moving.insert(moving.end(), staying.begin(), staying.end());
+    zOrder_ = std::move(moving);
+  }
+  void SetVisible(Handle window, bool visible) { windows_.at(Existing(window)).visible = visible; }
   void SetTitle(Handle window, std::string title) { windows_.at(Existing(window)).title = std::move(title); }
   // How often the executable of a window was asked for.
   int ExecutableQueries() const { return executableQueries_; }
@@ -94,6 +112,16 @@ class FakeWindowSystem : public platform::WindowSystem {
     const auto it = windows_.find(window);
     return it == windows_.end() ? std::string() : it->second.className;
   }
+  std::vector<Handle> TopLevelWindows() override { return zOrder_; }
+
+  bool IsVisible(Handle window) override {
+    for (auto it = windows_.find(window); it != windows_.end(); it = windows_.find(it->second.parent)) {
+      if (!it->second.visible) return false;
+      if (!it->second.child) return true;
+    }
+    return false;
+  }
+
   std::string ExecutablePathOf(Handle window) override {
     ++executableQueries_;
     const auto it = windows_.find(window);
@@ -108,6 +136,7 @@ class FakeWindowSystem : public platform::WindowSystem {
     Handle owner = platform::kNoWindow;
     bool child = false;
     bool popup = false;
+    bool visible = true;
     std::string className;
     std::string title;
   };
@@ -117,14 +146,23 @@ class FakeWindowSystem : public platform::WindowSystem {
       throw std::invalid_argument("no such process");
     // Handles as Windows hands them out: small, even, never 0.
     const Handle handle = 0x10010 + 4 * order_.size();
+    const bool topLevel = !window.child;
     windows_.emplace(handle, std::move(window));
     order_.push_back(handle);
+    if (topLevel) zOrder_.insert(zOrder_.begin(), handle);
     return handle;
   }
 
   Handle Existing(Handle window) const {
     if (windows_.count(window) == 0) throw std::invalid_argument("no such window");
     return window;
+  }
+
+  // Whether `window` is owned by `owner`, directly or through other owned windows.
+  bool OwnedBy(Handle window, Handle owner) const {
+    for (Handle up = windows_.at(window).owner; up != platform::kNoWindow; up = windows_.at(up).owner)
+      if (up == owner) return true;
+    return false;
   }
 
   static bool SameText(const std::string& a, const std::string& b) {
@@ -135,7 +173,8 @@ class FakeWindowSystem : public platform::WindowSystem {
 
   std::vector<std::string> processes_;
   std::map<Handle, Window> windows_;
-  std::vector<Handle> order_;
+  std::vector<Handle> order_;   // creation order
+  std::vector<Handle> zOrder_;  // top-level windows, front first
   Handle foreground_ = platform::kNoWindow;
   int executableQueries_ = 0;
 };

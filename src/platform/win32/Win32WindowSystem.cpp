@@ -4,6 +4,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/WindowSystem.h"
 #include "platform/win32/Handles.h"
@@ -76,6 +77,24 @@ class Win32WindowSystem final : public WindowSystem {
     const int length = GetClassNameA(reinterpret_cast<HWND>(window), name, static_cast<int>(sizeof name));
     return length > 0 ? std::string(name, static_cast<std::size_t>(length)) : std::string();
   }
+
+  std::vector<WindowHandle> TopLevelWindows() override {
+    std::vector<WindowHandle> windows;
+    // The callback answers TRUE, so the enumeration runs to the end.
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+          try {
+            reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(FromHwnd(window));
+          } catch (...) {
+            return FALSE;  // out of memory: no exception crosses user32
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+  }
+
+  bool IsVisible(WindowHandle window) override { return IsWindowVisible(ToHwnd(window)) != FALSE; }
 
   std::string ExecutablePathOf(WindowHandle window) override {
     const LoadedLibrary psapi("psapi.dll");
