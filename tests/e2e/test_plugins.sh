@@ -12,6 +12,13 @@
 # items in "Date and time" below "*Plugins"; the main window hides and one
 # paste reaches the target with today's date (yyyy-mm-dd); the known text
 # is on the clipboard again within 3 s; no message box; Tembric answers.
+#
+# Case "shortcut": the settings file gives the item "Date" the hotkey
+# Ctrl+Alt+D and the abbreviation "dt" in its section "Plugin\Date" (key
+# names in other letter case, as a user may write them). With the user in
+# the target, Ctrl+Alt+D pastes today's date; "=dt" and a space is replaced
+# by the date. "Shut down" from the tray menu keeps the section as it was;
+# after a restart Ctrl+Alt+D pastes the date again.
 # shellcheck source-path=SCRIPTDIR source=lib/harness.sh
 source "$(dirname "$0")/lib/harness.sh"
 # shellcheck source-path=SCRIPTDIR source=lib/main_window.sh
@@ -20,8 +27,14 @@ source "$(dirname "$0")/lib/main_window.sh"
 readonly TARGET_TITLE='Paste here'
 readonly KNOWN_TEXT='on the clipboard before'
 readonly FOLDER='Date and time'
+readonly case=${1:-tree}
 e2e_setup
 add_sample_plugin
+if [ "$case" = shortcut ]; then
+  # shellcheck source-path=SCRIPTDIR source=test_plugins_shortcut.sh
+  source "$(dirname "$0")/test_plugins_shortcut.sh"
+  exit 0
+fi
 
 step "Tembric in the background, the user in the paste target"
 target_log=$E2E_TMP/pasted.log
