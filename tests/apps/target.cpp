@@ -2,7 +2,7 @@
 // identify and paste into. One source, built under the file names and with
 // the version resources the tests identify it by (CMakeLists.txt here).
 //
-// Usage: target.exe [-controls] [-log LOG_FILE] [-ready READY_FILE] TITLE
+// Usage: target.exe [-controls] [-log LOG_FILE] [-keys KEYS_FILE] [-ready READY_FILE] TITLE
 //
 // One top-level window titled TITLE, at 100,100 and 480 by 360, that stays
 // until it is closed or WM_QUIT is posted to its thread. A menu or toolbar
@@ -14,6 +14,9 @@
 //   -log FILE  a multi-line edit box fills the window and holds the focus;
 //              every paste that reaches it is recorded, then pasted as an
 //              edit box does.
+//   -keys FILE  with -log: every character typed into the edit box
+//              (WM_CHAR) appends the line "char  at MS  code N" to FILE, N
+//              the character's code.
 //   -ready FILE  a button in the window and a dialog it owns; once they
 //              exist, "main=", "button=" and "dialog=" lines with their
 //              handles are written to FILE whole. The program ends by itself
@@ -48,6 +51,7 @@ namespace {
 constexpr int kShowTableId = 103;
 
 std::string g_log_path;
+std::string g_keys_path;
 WNDPROC g_edit_proc = nullptr;
 HWND g_edit = nullptr;
 HWND g_toolbar = nullptr;
@@ -60,14 +64,16 @@ std::int64_t UnixMs() {
   return static_cast<std::int64_t>((ticks - kEpochDelta) / 10000);
 }
 
-void Record(std::string line) {
-  if (g_log_path.empty()) return;
+void AppendLine(const std::string& path, std::string line) {
+  if (path.empty()) return;
   line += '\n';
-  if (FILE* f = std::fopen(g_log_path.c_str(), "ab")) {
+  if (FILE* f = std::fopen(path.c_str(), "ab")) {
     std::fwrite(line.data(), 1, line.size(), f);
     std::fclose(f);
   }
 }
+
+void Record(const std::string& line) { AppendLine(g_log_path, line); }
 
 // Another program (the one that just placed the content) may still hold the
 // clipboard for a moment.
@@ -133,6 +139,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   // (under Wine as on Windows); so do Shift+Insert and the context menu's
   // Paste.
   if (msg == WM_PASTE) RecordPaste();
+  if (msg == WM_CHAR) AppendLine(g_keys_path, "char\tat " + std::to_string(UnixMs()) + "\tcode " + std::to_string(wp));
   return CallWindowProcA(g_edit_proc, hwnd, msg, wp, lp);
 }
 
@@ -286,6 +293,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       controls = true;
     } else if (std::strcmp(__argv[i], "-log") == 0 && hasValue) {
       g_log_path = __argv[++i];
+    } else if (std::strcmp(__argv[i], "-keys") == 0 && hasValue) {
+      g_keys_path = __argv[++i];
     } else if (std::strcmp(__argv[i], "-ready") == 0 && hasValue) {
       ready = __argv[++i];
     } else if (title.empty()) {
@@ -296,7 +305,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
   }
   if (title.empty()) {
-    MessageBoxA(nullptr, "usage: target.exe [-controls] [-log LOG_FILE] [-ready READY_FILE] TITLE", "target", MB_OK);
+    MessageBoxA(nullptr, "usage: target.exe [-controls] [-log LOG_FILE] [-keys KEYS_FILE] [-ready READY_FILE] TITLE",
+                "target", MB_OK);
     return 2;
   }
   if (!helper::RegisterPlainClass("TembricTarget", Proc)) return helper::Fail("RegisterClass");

@@ -19,7 +19,7 @@
 #   tree_focus                 the tree's focused item: "TEXT expanded|collapsed"
 #   debug_log                  the text of the debug window's log box
 #   tembric_boxes              Tembric's visible message boxes
-#   start_paste_target TITLE LOG  an edit box to paste into, given the focus
+#   start_paste_target TITLE LOG [OPTION...]  an edit box to paste into, given the focus
 #   wait_target TITLE          Tembric has taken that window as the target
 
 readonly MAIN_CLASS=TForm1
@@ -172,16 +172,18 @@ debug_log() { probe edit-text -multiline TForm2 2>/dev/null || true; }
 # tembric_boxes: one windows-of-exe line per visible message box of Tembric.
 tembric_boxes() { tembric_windows | awk -F'\t' '$3 == "#32770" && $4 == "visible"'; }
 
-# start_paste_target TITLE LOG: starts tembric-paste-target.exe, which logs
-# every paste into its edit box to the Unix file LOG, and gives its window
+# start_paste_target TITLE LOG [OPTION...]: starts tembric-paste-target.exe
+# (with the OPTIONs, e.g. -keys FILE), which logs every paste into its edit
+# box to the Unix file LOG, and gives its window
 # the focus as a user who clicks it does; sets PASTE_TARGET_PID. Tembric
 # takes the window as the one to paste into once it has sampled the
 # foreground window in the background: see wait_target.
 start_paste_target() {
   local title=$1 log=$2 xwin=
+  shift 2
   [ -f "$TEMBRIC_BUILD_DIR/bin/tembric-paste-target.exe" ] || fail "tembric-paste-target.exe is not built"
   : >"$log"
-  wine "$TEMBRIC_BUILD_DIR/bin/tembric-paste-target.exe" -log "$(windows_path "$log")" "$title" >/dev/null 2>&1 &
+  wine "$TEMBRIC_BUILD_DIR/bin/tembric-paste-target.exe" -log "$(windows_path "$log")" "$@" "$title" >/dev/null 2>&1 &
   PASTE_TARGET_PID=$!
   E2E_BACKGROUND_PIDS+=("$PASTE_TARGET_PID")
   # shellcheck disable=SC2317  # called through wait_for
@@ -193,14 +195,15 @@ start_paste_target() {
   wait_for paste_target_in_front 5 || fail "the paste target \"$title\" did not come to the front"
 }
 
-# behind_paste_target TITLE LOG KNOWN_TEXT: Tembric started and running in
-# the background while the user works in the paste target TITLE (logging to
-# LOG), which Tembric has taken as the target; KNOWN_TEXT is on the clipboard.
+# behind_paste_target TITLE LOG KNOWN_TEXT [OPTION...]: Tembric started and
+# running in the background while the user works in the paste target TITLE
+# (logging to LOG, started with the OPTIONs), which Tembric has taken as the
+# target; KNOWN_TEXT is on the clipboard.
 behind_paste_target() {
   start_tembric
   wait_started 20
   wait_tray_icon 10
-  start_paste_target "$1" "$2"
+  start_paste_target "$1" "$2" "${@:4}"
   wait_target "$1"
   probe clipboard-set-text "$3" || fail "the clipboard's text could not be set"
 }

@@ -24,6 +24,7 @@ const Command kCommands[] = {
     {"mutex-exists", probe::MutexExists, "NAME"},
     {"watch-class", probe::WatchClass, "CLASS SECONDS"},
     {"answers", probe::Answers, "CLASS SECONDS"},
+    {"busy", probe::Busy, "CLASS MS"},
     {"wait-started", probe::WaitStarted, "MAIN_CLASS SPLASH_CLASS SECONDS"},
     {"tree-items", probe::TreeItems, "[-visible] (CLASS | -name TITLE)"},
     {"wait-tree", probe::WaitTree, "[-visible] (CLASS | -name TITLE) MIN_ITEMS SECONDS"},

@@ -124,6 +124,7 @@ int Press(const Args& args);             // press TITLE BUTTON
 int MutexExists(const Args& args);       // mutex-exists NAME
 int WatchClass(const Args& args);        // watch-class CLASS SECONDS
 int Answers(const Args& args);           // answers CLASS SECONDS
+int Busy(const Args& args);              // busy CLASS MS
 int WaitStarted(const Args& args);       // wait-started MAIN SPLASH SECONDS
 int TreeItems(const Args& args);         // tree-items WINDOW
 int WaitTree(const Args& args);          // wait-tree WINDOW MIN_ITEMS SECONDS

@@ -99,6 +99,33 @@ int Answers(const Args& args) {
   return kNo;
 }
 
+// Sends the registered message "TembricTestBusy" with MS to the window of
+// that class, which a program started with TEMBRIC_TEST_HOOKS=1 answers with 1
+// before its thread stays busy for MS. Prints "busy sent UNIXMS answered
+// UNIXMS": the thread is busy from a moment between the two until MS after
+// it. Exit 1 when the window is missing or does not take the message.
+int Busy(const Args& args) {
+  double ms = 0;
+  if (args.size() != 2 || !ParseSeconds(args[1], &ms)) return kUsage;
+  HWND hwnd = FindWindowA(args[0].c_str(), nullptr);
+  if (hwnd == nullptr) {
+    std::printf("no window of class %s\n", args[0].c_str());
+    return kNo;
+  }
+  const UINT message = RegisterWindowMessageA("TembricTestBusy");
+  const double sent = UnixNow();
+  DWORD_PTR result = 0;
+  const bool answered =
+      SendMessageTimeoutA(hwnd, message, static_cast<WPARAM>(ms), 0, SMTO_NORMAL, 10000, &result) != 0;
+  const double at = UnixNow();
+  if (!answered || result != 1) {
+    std::printf("not taken (answered %d, result %d)\n", answered ? 1 : 0, static_cast<int>(result));
+    return kNo;
+  }
+  std::printf("busy sent %.0f answered %.0f\n", sent * 1000, at * 1000);
+  return kYes;
+}
+
 // Prints "watching" at once, then waits until a window of class MAIN exists,
 // no window of class SPLASH does and MAIN's thread answers messages: the
 // program has finished starting and runs its message loop. Prints
