@@ -39,33 +39,15 @@ out=$(cd "$APP" && wine tembric-db.exe add "$(windows_path "$APP")" '\Quick note
 target_log=$E2E_TMP/pasted.log
 behind_paste_target "$TARGET_TITLE" "$target_log" "$KNOWN_TEXT"
 
-# shellcheck disable=SC2317  # called through wait_for
-known_text_back() { [ "$(probe clipboard-text 2>/dev/null)" = "$KNOWN_TEXT" ]; }
-# shellcheck disable=SC2317
-new_paste() { [ "$(target_pastes "$target_log")" -gt "$before" ]; }
-
-declare -a times=()
-wrong=0
 for ((i = 1; i <= runs; i++)); do
   step "paste $i of $runs"
   before=$(target_pastes "$target_log")
   t0=$(date +%s%3N)
   xdotool key ctrl+alt+q
-  wait_for new_paste 30 || fail "no paste reached the target within 30s; debug log:"$'\n'"$(debug_log)"
-  [ "$(target_pastes "$target_log")" -eq $((before + 1)) ] || fail "the hotkey gave $(($(target_pastes "$target_log") - before)) pastes"
-  line=$(last_paste "$target_log")
-  ms=$(($(paste_field "$line" at) - t0))
-  times+=("$ms")
-  if [ "$(paste_field "$line" text)" = "$RECORD_TEXT" ]; then
-    log "pasted $ms ms after the hotkey (the target waited $(paste_field "$line" waited) ms for the clipboard)"
-  else
-    wrong=$((wrong + 1))
-    log "pasted $ms ms after the hotkey, OTHER CONTENT: $line"
-  fi
-  wait_for known_text_back 10 || fail "the clipboard's text was not put back within 10s"
+  timed_paste "$t0" "$target_log" "$before" "$RECORD_TEXT" "$KNOWN_TEXT" hotkey
 done
 assert_eq 0 "$(state_of visible)" "main window visible after the hotkey pastes"
 
 echo
-echo "hotkey to paste under Wine, $runs runs: ${times[*]} ms; median $(median "${times[@]}") ms, worst $(worst "${times[@]}") ms"
-[ "$wrong" -eq 0 ] || echo "$wrong of $runs pastes brought other content than the record's text (see the log above)"
+echo "hotkey to paste under Wine, $runs runs: ${BENCH_TIMES[*]} ms; median $(median "${BENCH_TIMES[@]}") ms, worst $(worst "${BENCH_TIMES[@]}") ms"
+[ "$BENCH_WRONG" -eq 0 ] || echo "$BENCH_WRONG of $runs pastes brought other content than the record's text (see the log above)"

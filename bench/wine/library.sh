@@ -47,3 +47,30 @@ last_paste() { grep '^paste' "$1" | tail -n 1; }
 # paste_field LINE KEY: the value of a field of a paste line ("at", "waited",
 # "text").
 paste_field() { printf '%s\n' "$1" | awk -F'\t' -v k="$2" '{ for (i = 2; i <= NF; i++) if (index($i, k " ") == 1) print substr($i, length(k) + 2) }'; }
+
+# timed_paste T0 LOG BEFORE TEXT KNOWN_TEXT WHAT: one timed run whose key
+# (WHAT, for the messages) was sent at T0 (ms since 1970): exactly one paste
+# more than BEFORE reaches the paste target's LOG, its delay after T0 is
+# appended to BENCH_TIMES and logged, one that brought other content than
+# TEXT counts in BENCH_WRONG; then the clipboard's text KNOWN_TEXT is back.
+declare -a BENCH_TIMES=()
+BENCH_WRONG=0
+timed_paste() {
+  local t0=$1 target_log=$2 before=$3 text=$4 known=$5 what=$6 line ms
+  # shellcheck disable=SC2317  # called through wait_for
+  bench_new_paste() { [ "$(target_pastes "$target_log")" -gt "$before" ]; }
+  # shellcheck disable=SC2317
+  bench_known_back() { [ "$(probe clipboard-text 2>/dev/null)" = "$known" ]; }
+  wait_for bench_new_paste 30 || fail "no paste reached the target within 30s; debug log:"$'\n'"$(debug_log)"
+  [ "$(target_pastes "$target_log")" -eq $((before + 1)) ] || fail "the $what gave $(($(target_pastes "$target_log") - before)) pastes"
+  line=$(last_paste "$target_log")
+  ms=$(($(paste_field "$line" at) - t0))
+  BENCH_TIMES+=("$ms")
+  if [ "$(paste_field "$line" text)" = "$text" ]; then
+    log "pasted $ms ms after the $what (the target waited $(paste_field "$line" waited) ms for the clipboard)"
+  else
+    BENCH_WRONG=$((BENCH_WRONG + 1))
+    log "pasted $ms ms after the $what, OTHER CONTENT: $line"
+  fi
+  wait_for bench_known_back 10 || fail "the clipboard's text was not put back within 10s"
+}
