@@ -29,6 +29,10 @@ inline constexpr Key<bool> kShowIcon{kBasic, "ShowIcon", true};
 inline constexpr Key<std::int32_t> kInactiveMinutes{kBasic, "InactiveMinutes", 5};
 inline constexpr Key<bool> kInactiveCollapse{kBasic, "InactiveCollapse", true};
 inline constexpr Key<bool> kTrackKeystroke{kBasic, "TrackKeystroke", true};  // read at every switch of the hook
+// The content kind of a new record ("Auto", "Text", "Image", "Clip") and,
+// with "Auto", whether the clipboard is taken at once; read at every showing.
+inline constexpr Key<const char*> kNewContent{kBasic, "NewContent", "Auto"};
+inline constexpr Key<bool> kAutoPaste{kBasic, "AutoPaste", true};
 
 // The layout, written at shutdown; the sizes default to the designed layout.
 inline constexpr Key<std::int32_t> kMainWidth{kGui, "MainWidth", 199};

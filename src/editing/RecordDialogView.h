@@ -80,14 +80,15 @@ inline constexpr const char* kFilePanelText =
     "Defined file will be uploaded to the clipboard everytime when you select this record for paste.";
 
 // The hotkey box's entry rule: a combination typed without a modifier, with
-// Shift alone or with Alt alone is taken with Ctrl added. The Win32 control
-// applies it itself (HKM_SETRULES); this is the same rule for everything
-// else that takes a typed combination. 0 (no key) stays 0.
+// Shift alone or with Alt alone is taken with Ctrl instead of its modifiers
+// (Shift+F becomes Ctrl+F), as the Win32 control does it itself with
+// HKM_SETRULES; this is the same rule for everything else that takes a typed
+// combination. 0 (no key) stays 0.
 constexpr triggers::KeyValue ApplyHotkeyEntryRule(triggers::KeyValue value) {
   if (value == 0) return 0;
   const triggers::KeyValue modifiers = value & (triggers::kShiftBit | triggers::kCtrlBit | triggers::kAltBit);
   if (modifiers == 0 || modifiers == triggers::kShiftBit || modifiers == triggers::kAltBit)
-    return static_cast<triggers::KeyValue>(value | triggers::kCtrlBit);
+    return static_cast<triggers::KeyValue>((value & ~modifiers) | triggers::kCtrlBit);
   return value;
 }
 
