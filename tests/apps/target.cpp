@@ -2,7 +2,7 @@
 // identify and paste into. One source, built under the file names and with
 // the version resources the tests identify it by (CMakeLists.txt here).
 //
-// Usage: target.exe [-controls] [-log LOG_FILE] [-keys KEYS_FILE] [-ready READY_FILE] TITLE
+// Usage: target.exe [-controls] [-log LOG_FILE] [-keys KEYS_FILE] [-ready READY_FILE] [-windows N] TITLE
 //
 // One top-level window titled TITLE, at 100,100 and 480 by 360, that stays
 // until it is closed or WM_QUIT is posted to its thread. A menu or toolbar
@@ -21,6 +21,9 @@
 //              exist, "main=", "button=" and "dialog=" lines with their
 //              handles are written to FILE whole. The program ends by itself
 //              after a minute, should the check that started it forget it.
+//   -windows N  N more visible top-level windows, titled "TITLE 1" to
+//              "TITLE N", made after the main one; the program still ends
+//              with the main window.
 //
 // A record is one line appended to LOG_FILE, written and closed at once so
 // that a script polling the file sees it, fields separated by tabs:
@@ -40,6 +43,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -287,6 +291,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   std::string title;
   std::string ready;
   bool controls = false;
+  int moreWindows = 0;
   for (int i = 1; i < __argc; ++i) {
     const bool hasValue = i + 1 < __argc;
     if (std::strcmp(__argv[i], "-controls") == 0) {
@@ -297,6 +302,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       g_keys_path = __argv[++i];
     } else if (std::strcmp(__argv[i], "-ready") == 0 && hasValue) {
       ready = __argv[++i];
+    } else if (std::strcmp(__argv[i], "-windows") == 0 && hasValue) {
+      moreWindows = std::atoi(__argv[++i]);
     } else if (title.empty()) {
       title = __argv[i];
     } else {
@@ -305,8 +312,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
   }
   if (title.empty()) {
-    MessageBoxA(nullptr, "usage: target.exe [-controls] [-log LOG_FILE] [-keys KEYS_FILE] [-ready READY_FILE] TITLE",
-                "target", MB_OK);
+    MessageBoxA(
+        nullptr,
+        "usage: target.exe [-controls] [-log LOG_FILE] [-keys KEYS_FILE] [-ready READY_FILE] [-windows N] TITLE",
+        "target", MB_OK);
     return 2;
   }
   if (!helper::RegisterPlainClass("TembricTarget", Proc)) return helper::Fail("RegisterClass");
@@ -317,6 +326,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (!g_log_path.empty()) AddPasteBox(window, instance);
   ShowWindow(window, SW_SHOW);
   if (g_edit) SetFocus(g_edit);
+  if (moreWindows > 0 && !helper::RegisterPlainClass("TembricTargetMore")) return helper::Fail("RegisterClass more");
+  for (int i = 1; i <= moreWindows; ++i) {
+    const std::string more = title + " " + std::to_string(i);
+    HWND extra = CreateWindowExA(0, "TembricTargetMore", more.c_str(), WS_OVERLAPPEDWINDOW, 100 + 8 * i, 100 + 8 * i,
+                                 240, 120, nullptr, nullptr, instance, nullptr);
+    if (!extra) return helper::Fail("CreateWindow more");
+    ShowWindow(extra, SW_SHOWNOACTIVATE);
+  }
   if (!ready.empty()) {
     if (!AddReadyWindows(window, instance, ready)) return 2;
     return helper::RunUntilQuit();
