@@ -8,6 +8,7 @@
 #include <cstddef>
 
 #include "app/win32/Controls.h"
+#include "app/win32/DialogParts.h"
 #include "editing/WindowPicker.h"
 
 namespace tembric::app::win32 {
@@ -41,35 +42,15 @@ constexpr COLORREF kTitleColour = RGB(0, 0, 0);
 constexpr const char* kModeCaptions[] = {"Whole application", "Selected window title", "Window title through mask:",
                                          "Web-address or mask:\r\n(works with IE or Firefox)"};
 
-std::string ControlText(HWND control) {
-  const int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<std::size_t>(std::max(0, length)) + 1, '\0');
-  const int got = GetWindowTextA(control, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(std::max(0, got)));
-  return text;
-}
-
-void AddColumn(HWND list, int index, const char* caption, int width) {
-  LVCOLUMNA column{};
-  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-  column.pszText = const_cast<char*>(caption);
-  column.cx = width;
-  column.iSubItem = index;
-  SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
-}
-
 }  // namespace
 
 void WindowPickerForm::CreateHidden(HWND owner) {
-  if (const HDC screen = GetDC(nullptr)) {
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-  }
-  if (dpi_ <= 0) dpi_ = 96;
+  dpi_ = ScreenDpi();
   Create({
       .className = "TSelWinForm",
       .title = "Add context items",
-      .style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+      // No WS_CLIPCHILDREN: the group box paints no background of its own.
+      .style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
       .exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
       .width = Scale(kClientWidth),
       .height = Scale(kClientHeight),
@@ -97,8 +78,8 @@ void WindowPickerForm::CreateControls() {
                          .width = width,
                          .height = Scale(kListHeight)});
   SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-  AddColumn(list_, 0, "Application", Scale(130));
-  AddColumn(list_, 1, "Window title", Scale(230));
+  AddListColumn(list_, 0, "Application", Scale(130));
+  AddListColumn(list_, 1, "Window title", Scale(230));
 
   CreateControl({.parent = self,
                  .className = "BUTTON",
@@ -200,20 +181,7 @@ bool WindowPickerForm::ShowModal(HWND owner) {
   SetForegroundWindow(Hwnd());
   SetFocus(list_);
 
-  while (!ended_) {
-    MSG msg;
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got == 0) {
-      // The program ends: the quit request is kept for the main loop.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    if (got == -1) break;
-    if (filter_ && filter_(msg)) continue;
-    if (IsDialogMessageA(Hwnd(), &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  RunModalLoop(Hwnd(), filter_, ended_);
 
   // The owner is enabled before the picker hides, so that it becomes the
   // active window again instead of some other program's.
