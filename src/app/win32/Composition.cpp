@@ -97,6 +97,28 @@ MainComposition::MainComposition(MainCompositionArgs args)
           .sync = tree_.Sync(),
           .paste = [this](const PasteCall& call) { return paster_.Paste(call); },
           .notices = ProgramNotices(),
+      }),
+      windowPicker_(platform::RealWindowSystem(), identifier_),
+      recordDialog_(
+          editing::RecordDialogServices{
+              .records = lifecycle_.Library().records,
+              .keyboard = platform::RealKeyboard(),
+              .hotkeys = *hotkeySystem_,
+              .clipboard = platform::RealClipboard(),
+              .files = args_.files,
+              .libraries = platform::RealLibraries(),
+              .input = platform::RealInput(),
+              .target = tracker_,
+              .settings = settings_,
+              .picker = windowPicker_,
+              .host = window_,
+          },
+          recordForm_),
+      recordEdit_(lifecycle_.Library().records, model_, tree_.Sync(), [this](editing::RecordDialogInputs inputs) {
+        recordDialog_.Inputs() = std::move(inputs);
+        recordDialog_.Contexts().Clear();
+        recordDialog_.ShowContexts();
+        recordForm_.ShowModal();
       }) {}
 
 MainComposition::~MainComposition() {
@@ -108,6 +130,20 @@ void MainComposition::CreateHidden() {
   window_.SetHotkeyHandler(&hotkeyCommands_);
   window_.CreateHidden(controller_, filter_.Box());
   paster_.SetOwner(reinterpret_cast<platform::WindowHandle>(window_.Hwnd()));
+}
+
+void MainComposition::CreateRecordDialog(std::function<bool(MSG&)> filter) {
+  recordForm_.CreateHidden(window_.Hwnd());
+  recordForm_.SetEvents(&recordDialog_);
+  recordForm_.SetMessageFilter(std::move(filter));
+  window_.SetRecordDialog(&recordForm_);
+  window_.SetRecordEditor([this] { return recordEdit_.CanEdit(); }, [this] { recordEdit_.Edit(); });
+  recordForm_.SetWindowPicker([this](HWND owner) { return pickerForm_.Hwnd() && pickerForm_.ShowModal(owner); });
+}
+
+void MainComposition::CreateWindowPicker(std::function<bool(MSG&)> filter) {
+  pickerForm_.CreateHidden(window_.Hwnd());
+  pickerForm_.SetMessageFilter(std::move(filter));
 }
 
 }  // namespace tembric::app::win32

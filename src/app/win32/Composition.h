@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/HotkeyCommands.h"
+#include "app/InterimRecordEdit.h"
 #include "app/KeystrokeCommands.h"
 #include "app/KeystrokeHook.h"
 #include "app/MainBlobFile.h"
@@ -21,7 +22,11 @@
 #include "app/Paster.h"
 #include "app/SettingsFile.h"
 #include "app/win32/MainForm.h"
+#include "app/win32/RecordForm.h"
+#include "app/win32/WindowPickerForm.h"
 #include "context/Identification.h"
+#include "editing/RecordDialog.h"
+#include "editing/WindowPicker.h"
 #include "paste/ImageDecoding.h"
 #include "tree/TreeModel.h"
 
@@ -51,6 +56,12 @@ class MainComposition {
   MainForm& Window() { return window_; }
   // Where the hook's key messages go, as the message loop takes them.
   KeystrokeCommands& Keystrokes() { return keystrokeCommands_; }
+  // Creates the record dialog hidden, owned by the main window; its modal
+  // loop hands every message to `filter` first.
+  void CreateRecordDialog(std::function<bool(MSG&)> filter);
+  // Creates the window picker hidden, owned by the main window, over the
+  // model the record dialog reads.
+  void CreateWindowPicker(std::function<bool(MSG&)> filter);
 
  private:
   MainCompositionArgs args_;
@@ -74,6 +85,11 @@ class MainComposition {
   MainFilter filter_;
   HotkeyCommands hotkeyCommands_;
   KeystrokeCommands keystrokeCommands_;
+  editing::WindowPicker windowPicker_;
+  WindowPickerForm pickerForm_{windowPicker_};
+  RecordForm recordForm_;
+  editing::RecordDialog recordDialog_;
+  InterimRecordEdit recordEdit_;
 };
 
 }  // namespace tembric::app::win32

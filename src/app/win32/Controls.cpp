@@ -56,6 +56,16 @@ HWND CreateEdit(const EditCreateArgs& args) {
   });
 }
 
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
 void Place(HWND control, int x, int y, int width, int height) {
   if (width < 0) width = 0;
   if (height < 0) height = 0;

@@ -52,6 +52,9 @@ struct EditCreateArgs {
 // A sunken edit box; multi-line boxes wrap and keep the caret in view.
 HWND CreateEdit(const EditCreateArgs& args);
 
+// The text with every "\n" line end as an edit control needs it ("\r\n").
+std::string WithCrLf(const std::string& text);
+
 // Moves a child; hidden children are moved too, so they are in place when shown.
 void Place(HWND control, int x, int y, int width, int height);
 

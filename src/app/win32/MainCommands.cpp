@@ -11,7 +11,7 @@ namespace {
 constexpr std::array<Command, 14> kCommands = {{
     {kCmdNewRecord, "aNewRecord", "New", "New record", "Ins", false},
     {kCmdNewChild, "aNewChild", "Add child", "Add child record", "Ctrl+A", false},
-    {kCmdEdit, "aEdit", "Edit", "Record properties", "Ctrl+E", false},
+    {kCmdEdit, "aEdit", "Edit", "Record properties", "Ctrl+E", true},
     {kCmdDelete, "aDelete", "Delete", "Delete selected record", "Ctrl+Del", false},
     {kCmdCollapseTree, "aCollapseTree", "Collapse tree", nullptr, "Num *", true},
     {kCmdHide, "aHide", "Hide", nullptr, "Esc", true},

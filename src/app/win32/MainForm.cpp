@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/win32/Controls.h"
 #include "app/win32/MainCommands.h"
 #include "app/win32/MessageBoxes.h"
 #include "app/win32/TablesForm.h"
@@ -16,16 +17,6 @@ constexpr UINT_PTR kSamplingTimer = 2;
 // Opens the tray menu once the tray's mouse message has been handled.
 constexpr UINT kOpenTrayMenu = WM_APP + 11;
 
-// "\n" line ends as an edit control needs them ("\r\n").
-std::string WithCrLf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-    out += text[i];
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -182,7 +173,11 @@ bool MainForm::ProgramActive() const {
 
 // ---- tree::SyncView --------------------------------------------------------------
 
-void MainForm::SetInfoText(const std::string& text) { SetWindowTextA(infoLine_, text.c_str()); }
+// Called whenever the focused record changes.
+void MainForm::SetInfoText(const std::string& text) {
+  SetWindowTextA(infoLine_, text.c_str());
+  UpdateEditCommand();
+}
 
 void MainForm::SetPreview(const std::string& text) { SetWindowTextA(preview_, WithCrLf(text).c_str()); }
 
@@ -200,11 +195,39 @@ void MainForm::RepaintTree() { InvalidateRect(treeView_.Hwnd(), nullptr, FALSE);
 
 // ---- Events ------------------------------------------------------------------------
 
+void MainForm::SetRecordEditor(std::function<bool()> canEdit, std::function<void()> edit) {
+  canEdit_ = std::move(canEdit);
+  edit_ = std::move(edit);
+  UpdateEditCommand();
+}
+
+void MainForm::SetCommandEnabled(int id, bool enabled) {
+  if (enabled) {
+    disabledCommands_.erase(id);
+  } else {
+    disabledCommands_.insert(id);
+  }
+  if (menuBar_)
+    EnableMenuItem(menuBar_.get(), static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  if (toolBar_) SendMessageA(toolBar_, TB_ENABLEBUTTON, static_cast<WPARAM>(id), MAKELPARAM(enabled ? TRUE : FALSE, 0));
+}
+
+void MainForm::SetCollapseTreeEnabled(bool enabled) { SetCommandEnabled(kCmdCollapseTree, enabled); }
+
+void MainForm::UpdateEditCommand() {
+  bool enabled = false;
+  RunGuarded([&] { enabled = canEdit_ && canEdit_(); });
+  SetCommandEnabled(kCmdEdit, enabled);
+}
+
 void MainForm::RunCommand(int id) {
   const Command* command = FindCommand(id);
-  if (!command || !command->available) return;
+  if (!command || !command->available || disabledCommands_.count(id)) return;
   RunGuarded([&] {
     switch (id) {
+      case kCmdEdit:
+        if (canEdit_ && canEdit_() && edit_) edit_();
+        break;
       case kCmdCollapseTree:
         controller_->aCollapseTree();
         break;

@@ -6,7 +6,9 @@
 // hides it, and "Shut down" ends the program.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/HotkeyCommands.h"
@@ -18,6 +20,7 @@
 #include "app/win32/Splitter.h"
 #include "app/win32/TrayIcon.h"
 #include "app/win32/Window.h"
+#include "editing/RecordDialogView.h"
 #include "platform/win32/Handles.h"
 #include "tree/SelectionSync.h"
 #include "tree/TreeModel.h"
@@ -30,7 +33,8 @@ class MainForm final : public Window,
                        public MainView,
                        public tree::SyncView,
                        public KeystrokeView,
-                       public HotkeyContext {
+                       public HotkeyContext,
+                       public editing::RecordDialogHost {
  public:
   static constexpr int kBottomStripHeight = 33;
   static constexpr int kInfoHeight = 21;
@@ -52,6 +56,12 @@ class MainForm final : public Window,
   void SetTableViewer(TablesForm* tables);
   // The record dialog, created after the main window.
   void SetRecordDialog(const Window* dialog) { recordDialog_ = dialog; }
+  // "Edit" (Ctrl+E): enabled while `canEdit` says so (asked whenever the
+  // focused record changes), and then runs `edit`.
+  void SetRecordEditor(std::function<bool()> canEdit, std::function<void()> edit);
+  // Greys a command out in the menus and on the toolbar; a disabled command
+  // does not run from its shortcut either.
+  void SetCommandEnabled(int id, bool enabled);
   // Where the global hotkeys' messages go (WM_HOTKEY carries the slot).
   void SetHotkeyHandler(HotkeyCommands* hotkeys) { hotkeys_ = hotkeys; }
   // The command keys; true when the message was one of them and was handled.
@@ -105,6 +115,10 @@ class MainForm final : public Window,
   // A window of this process is the foreground window.
   bool ProgramActive() const override;
 
+  // ---- editing::RecordDialogHost ------------------------------------------------------
+  void SetCollapseTreeEnabled(bool enabled) override;
+  bool MainWindowShowing() const override { return IsVisible(); }
+
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -123,6 +137,7 @@ class MainForm final : public Window,
   void RunCommand(int id);
   void OnTrayMessage(LPARAM event);
   void OpenTrayMenu();
+  void UpdateEditCommand();
 
   std::string caption_;
   MainController* controller_ = nullptr;
@@ -134,6 +149,9 @@ class MainForm final : public Window,
   TablesForm* tables_ = nullptr;
   const Window* recordDialog_ = nullptr;
   HotkeyCommands* hotkeys_ = nullptr;
+  std::function<bool()> canEdit_;
+  std::function<void()> edit_;
+  std::set<int> disabledCommands_;
 
   HWND toolBar_ = nullptr;
   platform::win32::OwnedImageList toolImages_;

@@ -14,11 +14,13 @@ std::string& Caption() {
 
 void SetMessageBoxCaption(const std::string& caption) { Caption() = caption; }
 
-void ShowMessageBox(NoticeKind kind, const std::string& text) {
+void ShowMessageBox(NoticeKind kind, const std::string& text) { ShowMessageBox(nullptr, kind, text); }
+
+void ShowMessageBox(HWND owner, NoticeKind kind, const std::string& text) {
   UINT icon = 0;  // plain: no icon
   if (kind == NoticeKind::Information) icon = MB_ICONINFORMATION;
   if (kind == NoticeKind::Warning) icon = MB_ICONWARNING;
-  MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_OK | icon);
+  MessageBoxA(owner, text.c_str(), Caption().c_str(), MB_OK | icon);
 }
 
 MessageBoxNotices& ProgramNotices() {

@@ -14,6 +14,8 @@ void SetMessageBoxCaption(const std::string& caption);
 
 // Shows `text` with the icon that fits `kind` and returns when it is answered.
 void ShowMessageBox(NoticeKind kind, const std::string& text);
+// The same, modal over `owner` (a dialog that must wait for the answer).
+void ShowMessageBox(HWND owner, NoticeKind kind, const std::string& text);
 
 // app::Notices shown as message boxes.
 class MessageBoxNotices final : public Notices {

@@ -3,7 +3,6 @@
 #include "app/VersionText.h"
 #include "app/win32/Composition.h"
 #include "app/win32/MessageBoxes.h"
-#include "app/win32/PlaceholderForms.h"
 #include "app/win32/SplashForm.h"
 #include "app/win32/TablesForm.h"
 #include "platform/FileSystem.h"
@@ -25,8 +24,6 @@ Win32StartupHost::Win32StartupHost()
 Win32StartupHost::~Win32StartupHost() {
   keyMessages_.SetHandler({});  // no key message reaches the parts as they go
   main_.reset();
-  recordForm_.reset();
-  selWinForm_.reset();
   tablesForm_.reset();
   splash_.reset();
 }
@@ -85,14 +82,11 @@ void Win32StartupHost::CreateMainWindow() {
 }
 
 void Win32StartupHost::CreateRecordWindow() {
-  recordForm_ = std::make_unique<RecordForm>();
-  recordForm_->CreateHidden();
-  if (main_) main_->Window().SetRecordDialog(recordForm_.get());
+  if (main_) main_->CreateRecordDialog([this](MSG& msg) { return TakenByHook(msg); });
 }
 
 void Win32StartupHost::CreateWindowPicker() {
-  selWinForm_ = std::make_unique<SelWinForm>();
-  selWinForm_->CreateHidden();
+  if (main_) main_->CreateWindowPicker([this](MSG& msg) { return TakenByHook(msg); });
 }
 
 void Win32StartupHost::CreateTableViewer() {
@@ -117,8 +111,10 @@ void Win32StartupHost::RunMessageLoop() {
   }
 }
 
+bool Win32StartupHost::TakenByHook(MSG& msg) { return keyMessages_.Take(msg.message, msg.wParam, msg.lParam); }
+
 bool Win32StartupHost::TakenFirst(MSG& msg) {
-  if (keyMessages_.Take(msg.message, msg.wParam, msg.lParam)) return true;
+  if (TakenByHook(msg)) return true;
   return main_ && main_->Window().TranslateAccelerators(&msg);
 }
 

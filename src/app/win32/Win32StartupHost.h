@@ -15,8 +15,6 @@ namespace tembric::app::win32 {
 
 class SplashForm;
 class MainComposition;
-class RecordForm;
-class SelWinForm;
 class TablesForm;
 
 class Win32StartupHost final : public StartupHost {
@@ -55,6 +53,9 @@ class Win32StartupHost final : public StartupHost {
   const std::optional<platform::FileVersion>& Version();
   // True when the message has been handled before any window sees it.
   bool TakenFirst(MSG& msg);
+  // True for the keyboard hook's messages, which go to their handler: the
+  // first stop of every message loop, the modal dialogs' too.
+  bool TakenByHook(MSG& msg);
 
   std::string executablePath_;
   std::optional<std::optional<platform::FileVersion>> version_;
@@ -65,8 +66,6 @@ class Win32StartupHost final : public StartupHost {
 
   std::unique_ptr<SplashForm> splash_;
   std::unique_ptr<MainComposition> main_;  // the main window and the parts behind it
-  std::unique_ptr<RecordForm> recordForm_;
-  std::unique_ptr<SelWinForm> selWinForm_;
   std::unique_ptr<TablesForm> tablesForm_;
 };
 

@@ -33,6 +33,8 @@ const Command kCommands[] = {
     {"controls", probe::Controls, "[-visible] (CLASS | -name TITLE)"},
     {"edit-text", probe::EditText, "[-multiline | -single] [-visible] (CLASS | -name TITLE)"},
     {"toolbar", probe::Toolbar, "[-visible] (CLASS | -name TITLE)"},
+    {"list-items", probe::ListItems, "[-visible] (CLASS | -name TITLE)"},
+    {"wait-painted", probe::WaitPainted, "[-visible] (CLASS | -name TITLE) SECONDS"},
     {"clipboard-set-text", probe::ClipboardSetText, "TEXT [NAME DATA]..."},
     {"clipboard-text", probe::ClipboardText, ""},
     {"clipboard-formats", probe::ClipboardFormats, ""},

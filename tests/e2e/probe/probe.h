@@ -133,6 +133,8 @@ int CloseBox(const Args& args);          // close-box WINDOW
 int Controls(const Args& args);          // controls WINDOW
 int EditText(const Args& args);          // edit-text [-multiline | -single] WINDOW
 int Toolbar(const Args& args);           // toolbar WINDOW
+int ListItems(const Args& args);         // list-items WINDOW
+int WaitPainted(const Args& args);       // wait-painted WINDOW SECONDS
 int ClipboardSetText(const Args& args);  // clipboard-set-text TEXT
 int ClipboardText(const Args& args);     // clipboard-text
 int ClipboardFormats(const Args& args);  // clipboard-formats
