@@ -17,6 +17,25 @@ constexpr UINT_PTR kSamplingTimer = 2;
 // Opens the tray menu once the tray's mouse message has been handled.
 constexpr UINT kOpenTrayMenu = WM_APP + 11;
 
+// Test-only, inert in normal use: with TEMBRIC_TEST_HOOKS=1 in the
+// program's environment at start, the registered message "TembricTestBusy"
+// sent to the main window answers its sender with 1 and then keeps the
+// user-interface thread busy for wParam milliseconds (at most 10 s), so that
+// the end-to-end tests can show that typing in other programs never waits
+// for this thread. Without the variable the message is never registered and
+// nothing matches it.
+UINT TestBusyMessage() {
+  char value[4] = {};
+  if (GetEnvironmentVariableA("TEMBRIC_TEST_HOOKS", value, sizeof value) != 1 || value[0] != '1') return 0;
+  return RegisterWindowMessageA("TembricTestBusy");
+}
+
+void BeBusyForTest(WPARAM ms) {
+  ReplyMessage(1);
+  // A plain Sleep, not the clock's wait: a thread busy with long work
+  // answers nothing, not even messages sent by other programs.
+  Sleep(static_cast<DWORD>(std::min<WPARAM>(ms, 10000)));
+}
 
 }  // namespace
 
@@ -367,6 +386,11 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == TrayIcon::kMessage) {
     OnTrayMessage(lp);
     return 0;
+  }
+  static const UINT testBusy = TestBusyMessage();
+  if (testBusy != 0 && msg == testBusy) {
+    BeBusyForTest(wp);
+    return 1;
   }
   if (taskbarCreated_ && msg == taskbarCreated_) {
     tray_.Restore();
