@@ -12,6 +12,7 @@ bool KeyMessageFilter::Take(std::uint32_t message, std::uintptr_t wParam, std::i
     if (handler_) handler_(wParam, lParam);
     return true;
   }
+  if (otherMessages_) otherMessages_();
   if (message == restoredMessage_) {
     Trace("Keyboard hook lost and installed again (" + std::to_string(wParam) + ")");
     return true;

@@ -20,6 +20,10 @@ class KeyMessageFilter {
 
   // Receives the key messages from now on; until one is set they are dropped.
   void SetHandler(Handler handler) { handler_ = std::move(handler); }
+  // Hears every other message the loop takes (the handler hears the key
+  // messages): while an abbreviation is being typed, any input counts as the
+  // user's activity.
+  void SetOtherMessages(std::function<void()> heard) { otherMessages_ = std::move(heard); }
 
   // True when the message was the hook's and has been handled: the loop
   // does not dispatch it.
@@ -29,6 +33,7 @@ class KeyMessageFilter {
   std::uint32_t keyMessage_;
   std::uint32_t restoredMessage_;
   Handler handler_;
+  std::function<void()> otherMessages_;
 };
 
 }  // namespace tembric::app

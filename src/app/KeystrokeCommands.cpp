@@ -35,7 +35,11 @@ void KeystrokeCommands::OnKeyMessage(std::uintptr_t wParam, std::intptr_t lParam
   if (actions.shownBuffer) deps_.keystrokeView.ShowKeystrokeBuffer(*actions.shownBuffer);
   if (actions.lookUp) LookUp(*actions.lookUp);
   if (actions.trayImage) deps_.view.SetTrayImage(*actions.trayImage);
-  if (tracker.Collecting()) deps_.controller.MarkActivity();
+  MessageTaken();
+}
+
+void KeystrokeCommands::MessageTaken() {
+  if (deps_.controller.Keystrokes().Collecting()) deps_.controller.MarkActivity();
 }
 
 bool KeystrokeCommands::LookUp(std::string_view collected) {

@@ -60,6 +60,9 @@ class KeystrokeCommands {
   // A key message of the hook (wParam the virtual key, lParam its flags),
   // taken from the queue; it is never dispatched.
   void OnKeyMessage(std::uintptr_t wParam, std::intptr_t lParam);
+  // Any other message the loop took: refreshes the activity time while an
+  // abbreviation is being typed.
+  void MessageTaken();
 
   // Finds the first record, in KeyString order, whose KeyString is the
   // collected text without surrounding blanks and control characters, and

@@ -117,8 +117,15 @@ class KeystrokeCommandsTest : public MainControllerFixture {
 
 TEST_F(KeystrokeCommandsTest, AMatchPastesTheFirstRecordInKeyStringOrderOverTheTypedText) {
   Ready();
+  const std::int64_t idleSince = Controller().LastActivityTime();
+  clock.AdvanceMs(700);
+  commands.MessageTaken();
+  EXPECT_EQ(Controller().LastActivityTime(), idleSince) << "other messages count only while collecting";
   TypeKeys("=si");
   EXPECT_EQ(view.trayImage, 1);
+  EXPECT_EQ(Controller().LastActivityTime(), clock.now);
+  clock.AdvanceMs(700);
+  commands.MessageTaken();  // a mouse move, a paint: still typing
   EXPECT_EQ(Controller().LastActivityTime(), clock.now);
   EXPECT_THAT(pastes, IsEmpty());
 

@@ -83,6 +83,8 @@ TEST(KeyMessageFilterTest, TakesTheHooksMessagesOnly) {
 
   EXPECT_TRUE(filter.Take(0xC123, 'A', 1)) << "dropped, not dispatched, before a handler is set";
   filter.SetHandler([&](std::uintptr_t wp, std::intptr_t lp) { handled.emplace_back(wp, lp); });
+  int others = 0;
+  filter.SetOtherMessages([&] { ++others; });
 
   struct Case {
     std::uint32_t message;
@@ -93,6 +95,7 @@ TEST(KeyMessageFilterTest, TakesTheHooksMessagesOnly) {
 
   EXPECT_THAT(handled, ElementsAre(std::pair<std::uintptr_t, std::intptr_t>{0x41, 0xC01E0001}));
   EXPECT_THAT(trace.lines, ElementsAre("Keyboard hook lost and installed again (65)"));
+  EXPECT_EQ(others, 3) << "every message but the key message and none";
 
   KeyMessageFilter none(0, 0);  // the system registered nothing
   EXPECT_FALSE(none.Take(0, 0, 0));

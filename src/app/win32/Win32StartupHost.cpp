@@ -23,6 +23,7 @@ Win32StartupHost::Win32StartupHost()
 // application object frees its forms in the order they were created.
 Win32StartupHost::~Win32StartupHost() {
   keyMessages_.SetHandler({});  // no key message reaches the parts as they go
+  keyMessages_.SetOtherMessages({});
   main_.reset();
   tablesForm_.reset();
   splash_.reset();
@@ -79,6 +80,7 @@ void Win32StartupHost::CreateMainWindow() {
   keyMessages_.SetHandler([main = main_.get()](std::uintptr_t wParam, std::intptr_t lParam) {
     main->Keystrokes().OnKeyMessage(wParam, lParam);
   });
+  keyMessages_.SetOtherMessages([main = main_.get()] { main->Keystrokes().MessageTaken(); });
 }
 
 void Win32StartupHost::CreateRecordWindow() {
