@@ -75,6 +75,15 @@ std::optional<TWinDescriptor> Identifier::IdentifyWindow(platform::WindowHandle 
 std::string Identifier::GetExeFileName(platform::WindowHandle window) { return windows_.ExecutablePathOf(window); }
 
 std::string Identifier::GetVersionName(const std::string& executablePath) {
+  if (walks_ > 0) {
+    const auto known = versionNames_.find(executablePath);
+    if (known != versionNames_.end()) return known->second;
+    return versionNames_[executablePath] = ReadVersionName(executablePath);
+  }
+  return ReadVersionName(executablePath);
+}
+
+std::string Identifier::ReadVersionName(const std::string& executablePath) {
   const auto resource = versions_.ReadResource(executablePath);
   if (!resource) return {};
   const auto translation = resource->Query("\\VarFileInfo\\Translation");

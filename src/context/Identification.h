@@ -3,6 +3,7 @@
 // title, and for the two known browsers the address they show. Pure
 // identification: it stores nothing, and every failure gives empty texts.
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -34,14 +35,36 @@ class Identifier {
   // stand-alone tray), where our tray icon lives.
   bool IsNotificationArea(platform::WindowHandle window);
   std::string GetVersionName(const std::string& executablePath);
+
+  // While the returned object lives, each executable's version name is read
+  // once: a walk over many windows of a few programs (the window picker's
+  // list) reads each program's version resource once instead of once per
+  // window. Outside such a walk every call reads afresh, so a program that
+  // was updated while we run is named by its new description.
+  class VersionNameWalk {
+   public:
+    explicit VersionNameWalk(Identifier& identifier) : identifier_(identifier) { ++identifier_.walks_; }
+    ~VersionNameWalk() {
+      if (--identifier_.walks_ == 0) identifier_.versionNames_.clear();
+    }
+    VersionNameWalk(const VersionNameWalk&) = delete;
+    VersionNameWalk& operator=(const VersionNameWalk&) = delete;
+
+   private:
+    Identifier& identifier_;
+  };
   std::string GetIEAddress(platform::WindowHandle window);
   std::string GetFirefoxAddress();
 
  private:
+  std::string ReadVersionName(const std::string& executablePath);
+
   platform::WindowSystem& windows_;
   platform::VersionInfo& versions_;
   platform::DdeClient& dde_;
   std::string ownExecutablePath_;
+  int walks_ = 0;
+  std::map<std::string, std::string> versionNames_;  // by executable path, during a walk
 };
 
 // "C:\Apps\NOTEPAD.EXE" → "Notepad": the name after the last "\" or ":",

@@ -32,6 +32,7 @@ void WindowPicker::Show() {
 
 void WindowPicker::FillWindowList() {
   rows_.clear();
+  const context::Identifier::VersionNameWalk walk(identifier_);
   for (const platform::WindowHandle window : windows_.TopLevelWindows()) ListWindowProc(window);
 }
 

@@ -74,6 +74,15 @@ TEST_F(WindowPickerTest, ListsVisibleTitledWindowsOfOtherProgramsFrontToBackOnce
                              {"Notepad", "UNTITLED - NOTEPAD"}}));
 }
 
+TEST_F(WindowPickerTest, AFillingReadsEachProgramsVersionOnceAndTheNextOneReadsAfresh) {
+  for (const char* title : {"a - Notepad", "b - Notepad", "c - Notepad"})
+    windows.AddTopLevel(notepad, "Notepad", title);
+  ASSERT_EQ(Shown().size(), 3u);
+  EXPECT_EQ(versions.ReadPaths(), std::vector<std::string>{"C:\\WINDOWS\\NOTEPAD.EXE"});
+  Shown();  // a program may have been updated in between
+  EXPECT_EQ(versions.ReadPaths().size(), 2u);
+}
+
 TEST_F(WindowPickerTest, AWindowIsVisibleOnlyWithItsParents) {
   const auto main = windows.AddTopLevel(editor, "EditorFrame", "a.txt - Fine Editor");
   const auto child = windows.AddChild(main, "Edit");
