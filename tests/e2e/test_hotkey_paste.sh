@@ -44,7 +44,6 @@ pasted() {
 }
 # shellcheck disable=SC2317
 known_text_back() { [ "$(probe clipboard-text 2>/dev/null)" = "$KNOWN_TEXT" ]; }
-target_edit() { probe controls -name "$TARGET_TITLE" | awk -F'\t' 'tolower($2) == "edit" { print $5; exit }'; }
 # shellcheck disable=SC2317
 landed() { [ "$(target_edit)" = "$RECORD_TEXT" ]; }
 details() { printf '\ntarget log:\n%s\ndebug log:\n%s\n' "$(cat "$target_log")" "$(debug_log)"; }

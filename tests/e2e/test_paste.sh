@@ -97,7 +97,6 @@ pastes() { target_pastes "$target_log"; }
 # A field of the first paste line: "text ...", "bitmap W H", "formats ...".
 paste_field() { target_paste_field "$target_log" "$1"; }
 # The text of the target's edit box, escaped to one line.
-target_edit() { probe controls -name "$TARGET_TITLE" | awk -F'\t' 'tolower($2) == "edit" { print $5; exit }'; }
 # shellcheck disable=SC2317
 pasted() {
   alive "$TEMBRIC_PID" || fail "Tembric ended"

@@ -6,7 +6,6 @@
 write_ini $'[Basic]\nDBVersion=11\n[Plugin\\Date]\nshortcut=Ctrl+Alt+D\nKEYDISPLAY=dt\nKeyString=DT\n'
 target_log=$E2E_TMP/pasted.log
 
-target_edit() { probe controls -name "$TARGET_TITLE" | awk -F'\t' 'tolower($2) == "edit" { print $5; exit }'; }
 # shellcheck disable=SC2317  # called through wait_for
 pastes_reach() {
   alive "$TEMBRIC_PID" || fail "Tembric ended"

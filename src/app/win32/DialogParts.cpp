@@ -8,6 +8,22 @@
 
 namespace tembric::app::win32 {
 
+void CentreDialog(HWND dialog, HWND around) {
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  RECT centre{};
+  if (!around || !GetWindowRect(around, &centre)) centre = work;
+  RECT own{};
+  GetWindowRect(dialog, &own);
+  const LONG width = own.right - own.left;
+  const LONG height = own.bottom - own.top;
+  const LONG x =
+      std::clamp((centre.left + centre.right - width) / 2, work.left, std::max(work.left, work.right - width));
+  const LONG y =
+      std::clamp((centre.top + centre.bottom - height) / 2, work.top, std::max(work.top, work.bottom - height));
+  SetWindowPos(dialog, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+}
+
 int ScreenDpi() {
   int dpi = 0;
   if (const HDC screen = GetDC(nullptr)) {

@@ -18,6 +18,10 @@ std::string ControlText(HWND control);
 // Appends column `index` to a report-view list.
 void AddListColumn(HWND list, int index, const char* caption, int width);
 
+// Moves `dialog` (size kept) to the centre of `around`, or of the work area
+// when there is none, kept within the work area.
+void CentreDialog(HWND dialog, HWND around);
+
 // Runs messages for the modal `dialog` until `ended` turns true: each
 // message goes to `filter` first (true means taken), then to the dialog's
 // keyboard handling (Tab, Enter, Esc), then to its window. WM_QUIT ends the

@@ -85,14 +85,7 @@ bool RecordForm::ShowModal() {
   result_ = false;
   RunGuarded([this] { events_->Shown(); });
 
-  RECT work{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  RECT own{};
-  GetWindowRect(Hwnd(), &own);
-  const int width = own.right - own.left;
-  const int height = own.bottom - own.top;
-  SetWindowPos(Hwnd(), HWND_TOP, work.left + std::max(0L, (work.right - work.left - width) / 2),
-               work.top + std::max(0L, (work.bottom - work.top - height) / 2), 0, 0, SWP_NOSIZE);
+  CentreDialog(Hwnd(), nullptr);
 
   if (owner_) EnableWindow(owner_, FALSE);
   ShowWindow(Hwnd(), SW_SHOW);

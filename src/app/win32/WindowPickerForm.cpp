@@ -161,20 +161,7 @@ bool WindowPickerForm::ShowModal(HWND owner) {
   result_ = false;
   if (owner) SetWindowLongPtrA(Hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
 
-  // Centred on the owner, kept within the work area.
-  RECT around{};
-  if (!owner || !GetWindowRect(owner, &around)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &around, 0);
-  RECT work{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  RECT own{};
-  GetWindowRect(Hwnd(), &own);
-  const LONG width = own.right - own.left;
-  const LONG height = own.bottom - own.top;
-  const LONG x =
-      std::clamp((around.left + around.right - width) / 2, work.left, std::max(work.left, work.right - width));
-  const LONG y =
-      std::clamp((around.top + around.bottom - height) / 2, work.top, std::max(work.top, work.bottom - height));
-  SetWindowPos(Hwnd(), HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+  CentreDialog(Hwnd(), owner);
 
   if (owner) EnableWindow(owner, FALSE);
   ShowWindow(Hwnd(), SW_SHOW);

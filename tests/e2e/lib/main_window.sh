@@ -208,6 +208,10 @@ behind_paste_target() {
   probe clipboard-set-text "$3" || fail "the clipboard's text could not be set"
 }
 
+# target_edit: the text of the edit box of the paste target titled
+# $TARGET_TITLE.
+target_edit() { probe controls -name "$TARGET_TITLE" | awk -F'\t' 'tolower($2) == "edit" { print $5; exit }'; }
+
 # target_pastes LOG: how many pastes the paste target logged.
 target_pastes() { grep -c '^paste' "$1" || true; }
 # target_paste_field LOG KEY: a field of the first logged paste ("text ...",
