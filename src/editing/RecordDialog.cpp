@@ -13,6 +13,7 @@
 #include "platform/Input.h"
 #include "store/DataTable.h"
 #include "store/Tables.h"
+#include "tree/BuildTree.h"
 #include "triggers/HotkeyText.h"
 
 namespace tembric::editing {
@@ -39,13 +40,6 @@ std::size_t WidthOf(const store::DataTable& table, std::string_view field) {
   for (const store::FieldDef& def : table.Schema().fields)
     if (def.name == field) return def.type == store::FieldType::Text ? def.width : 0;
   return 0;
-}
-
-// The plugin system folder and everything below it.
-bool IsBelowPlugins(std::string_view fullName) {
-  const std::string_view plugins = store::kPluginsFolder;
-  return fullName.substr(0, plugins.size()) == plugins &&
-         (fullName.size() == plugins.size() || fullName[plugins.size()] == '\\');
 }
 
 }  // namespace
@@ -167,7 +161,7 @@ void RecordDialog::ShowAsType(std::int64_t type) {
       view_.SetVisible(DialogPart::PageArea, false);
       view_.SetVisible(DialogPart::FilePanel, false);
       view_.SetVisible(DialogPart::ContentKindBar, false);
-      MakeNameReadOnly(IsBelowPlugins(s_.records.AsString("FullName")));
+      MakeNameReadOnly(tree::IsAtOrBelow(s_.records.AsString("FullName"), store::kPluginsFolder));
       SetFolder(true);
       break;
     case static_cast<std::int64_t>(store::RecordType::Plugin):
