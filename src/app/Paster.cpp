@@ -35,7 +35,7 @@ paste::PasteResult Paster::Paste(const PasteCall& call) {
   // put back since the last one.
   const store::BlobFile blob = store::BlobFile::InFolder(deps_.files, deps_.folder);
   paste::PasteAction action({deps_.clipboard, deps_.input, deps_.clock, deps_.files, blob, deps_.libraries,
-                             deps_.decoder, deps_.hotkeys, *this, owner_});
+                             deps_.decoder, deps_.hotkeys, *this, owner_, &offer_});
   return action.CopyClose(record, request);
 }
 
@@ -44,6 +44,21 @@ void Paster::HideMainWindow() { deps_.window.HideMainWindow(); }
 void Paster::ShowMessage(const std::string& text) { deps_.notices.Show(NoticeKind::Plain, text); }
 
 void Paster::Trace(const std::string& line) { app::Trace(line); }
+
+void Paster::RenderFormat(platform::ClipFormat format) {
+  const std::uint32_t opener = deps_.input.ThreadOf(deps_.clipboard.OpenerWindow());
+  if (!offer_.Render(deps_.clipboard, format, opener))
+    app::Trace("Paste: asked to render format " + std::to_string(format) + ", which is not offered");
+}
+
+void Paster::RenderAllFormats() {
+  if (!offer_.Offering()) return;
+  const platform::ClipboardOpen open(deps_.clipboard, owner_);
+  if (open) offer_.RenderAll(deps_.clipboard);
+  offer_.Clear();
+}
+
+void Paster::ClipboardDestroyed() { offer_.Clear(); }
 
 bool Paster::RestoreText() { return settings::Read(deps_.settings, settings::kRestoreText); }
 

@@ -54,7 +54,7 @@ struct PasterDeps {
   std::string folder;  // where the blob file is
 };
 
-class Paster final : private paste::PasteHost {
+class Paster final : public paste::ClipboardRequests, private paste::PasteHost {
  public:
   explicit Paster(PasterDeps deps);
 
@@ -65,6 +65,11 @@ class Paster final : private paste::PasteHost {
   // A Window paste first names the record in the debug log.
   paste::PasteResult Paste(const PasteCall& call);
 
+  // paste::ClipboardRequests: the owner window's clipboard messages.
+  void RenderFormat(platform::ClipFormat format) override;
+  void RenderAllFormats() override;
+  void ClipboardDestroyed() override;
+
  private:
   // paste::PasteHost
   void HideMainWindow() override;
@@ -74,6 +79,7 @@ class Paster final : private paste::PasteHost {
 
   PasterDeps deps_;
   platform::WindowHandle owner_ = platform::kNoWindow;
+  paste::ClipboardOffer offer_;  // what the last paste offered, until it ends
 };
 
 }  // namespace tembric::app

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <exception>
+#include <optional>
+#include <utility>
 
 #include "platform/FileSystem.h"
 #include "plugins/PluginCalls.h"
@@ -123,10 +125,10 @@ void PasteAction::SetClipboardLocale() {
   s_.clipboard.SetData(platform::clip::kLocale, block);  // a refusal is ignored
 }
 
-void PasteAction::PlaceText(const std::string& text) {
+void PasteAction::PlaceText(platform::Clipboard& clipboard, const std::string& text) {
   std::vector<std::uint8_t> bytes(text.begin(), text.end());
   bytes.push_back(0);
-  if (!s_.clipboard.Empty() || !s_.clipboard.SetData(platform::clip::kText, bytes))
+  if (!clipboard.Empty() || !clipboard.SetData(platform::clip::kText, bytes))
     throw ContentError("the clipboard refused the text");
 }
 
@@ -134,7 +136,7 @@ void PasteAction::PlaceImage(ImageFormat format, std::span<const std::uint8_t> b
   const std::vector<std::uint8_t> dib = s_.decoder.DecodeToDib(format, bytes);
   if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
   const OpenedClipboard opened(s_.clipboard);
-  if (!s_.clipboard.Empty() || !s_.clipboard.SetBitmap(dib)) throw ContentError("the clipboard refused the image");
+  if (!content_->Empty() || !content_->SetBitmap(dib)) throw ContentError("the clipboard refused the image");
 }
 
 PasteAction::Placed PasteAction::PlaceLinkedFile(const PasteRecord& record) {
@@ -146,7 +148,7 @@ PasteAction::Placed PasteAction::PlaceLinkedFile(const PasteRecord& record) {
     const std::string text = TextFileLines(s_.files.ReadAll(*record.fileName));
     if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
     const OpenedClipboard opened(s_.clipboard);
-    PlaceText(text);
+    PlaceText(*content_, text);
     return Placed::SendKeys;
   }
   if (const std::optional<ImageFormat> format = ImageFormatOfName(*record.fileName))
@@ -160,7 +162,7 @@ PasteAction::Placed PasteAction::PlaceContent(const PasteRecord& record) {
       s_.host.Trace("CopyClose: Memo: " + record.memo);
       if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
       const OpenedClipboard opened(s_.clipboard);
-      PlaceText(record.memo);
+      PlaceText(*content_, record.memo);
       SetClipboardLocale();
       return Placed::SendKeys;
     }
@@ -169,9 +171,10 @@ PasteAction::Placed PasteAction::PlaceContent(const PasteRecord& record) {
       return Placed::SendKeys;
     case store::RecordType::Plugin:
       try {
-        return plugins::GetPluginResult(s_.libraries, record.pluginLibrary, record.pluginIndex, s_.hotkeys)
-                   ? Placed::SendKeys
-                   : Placed::Declined;
+        if (!plugins::GetPluginResult(s_.libraries, record.pluginLibrary, record.pluginIndex, s_.hotkeys))
+          return Placed::Declined;
+        if (content_ != &s_.clipboard) OfferPluginContent();
+        return Placed::SendKeys;
       } catch (const plugins::PluginError& e) {
         s_.host.ShowMessage(e.what());
         return Placed::Declined;
@@ -195,7 +198,46 @@ void PasteAction::RestoreSnapshot(std::span<const std::uint8_t> snapshot) {
   // gets the same second to let go as in the other steps.
   if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
   const OpenedClipboard opened(s_.clipboard);
-  store::RestoreOpenClipboard(s_.clipboard, snapshot);
+  store::RestoreOpenClipboard(*content_, snapshot);
+}
+
+void PasteAction::OfferPluginContent() {
+  if (!OpenClipboard()) return;  // then it is pasted as placed, and restored on time
+  const OpenedClipboard opened(s_.clipboard);
+  std::vector<std::pair<platform::ClipFormat, std::vector<std::uint8_t>>> content;
+  for (const platform::ClipFormat format : s_.clipboard.EnumFormats()) {
+    if (!platform::clip::IsMemoryFormat(format)) return;
+    platform::ClipData data = s_.clipboard.GetData(format);
+    if (data.kind != platform::ClipData::Kind::Memory) return;
+    content.emplace_back(format, std::move(data.bytes));
+  }
+  if (content.empty()) return;
+  content_->Empty();
+  for (const auto& [format, bytes] : content) content_->SetData(format, bytes);
+}
+
+void PasteAction::WaitForTargetRead(platform::WindowHandle target) {
+  const std::int64_t now = s_.clock.NowMs();
+  const std::int64_t deadline = now + kTargetReadLimitMs;
+  const std::int64_t fixedDelayEnd = now + kRestoreDelayMs;
+  while (!s_.offer->ReadByTarget()) {
+    // Once another program rendered the content first, the target's read is
+    // not seen any more: the fixed wait is all that is left.
+    if (s_.offer->ReadByOther() && s_.clock.NowMs() >= fixedDelayEnd) {
+      s_.host.Trace("CopyClose: another program read the clipboard first");
+      return;
+    }
+    if (s_.clock.NowMs() >= deadline) {
+      s_.host.Trace("CopyClose: the target did not read the clipboard");
+      return;
+    }
+    s_.clock.SleepMs(kPollStepMs);
+  }
+  // The read came from inside the target's handling of Ctrl+V, which may
+  // read again (another format, or once to look and once to paste).
+  const bool done = s_.input.WaitForMessageDone(target, kTargetFinishLimitMs);
+  s_.host.Trace("CopyClose: the target read the clipboard after " + std::to_string(s_.clock.NowMs() - now) + " ms" +
+                (done ? "" : ", and did not finish its paste"));
 }
 
 bool PasteAction::WaitForKeyRelease() {
@@ -285,7 +327,15 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
     s_.host.HideMainWindow();
   }
 
-  // 3. The content step.
+  // 3. The content step. While the user's text is to come back, the content
+  // is offered without data, so that the target's read can be seen.
+  const bool restore = s_.host.RestoreText();
+  std::optional<OfferingClipboard> offering;
+  content_ = &s_.clipboard;
+  if (restore && s_.offer) {
+    s_.offer->Begin(s_.input.ThreadOf(request.targetWindow));
+    content_ = &offering.emplace(s_.clipboard, *s_.offer);
+  }
   Placed placed = Placed::SendKeys;
   try {
     placed = PlaceContent(record);
@@ -293,6 +343,7 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
     s_.host.Trace(std::string("CopyClose: ") + e.what());
     s_.host.ShowMessage(kErrorInAction);
   }
+  content_ = &s_.clipboard;
 
   // 4-5. Focus back to the target (the hotkeys are open again: the plugin
   // call's guard has ended).
@@ -318,22 +369,28 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
     result.end = PasteEnd::Pasted;
   }
 
-  // 7. Put the saved text back.
-  if (s_.host.RestoreText()) {
-    s_.clock.SleepMs(kRestoreDelayMs);
-    if (!OpenClipboard()) {
-      s_.host.ShowMessage(kCannotOpenClipboard);
-      return result;
-    }
-    const OpenedClipboard opened(s_.clipboard);
-    try {
-      PlaceText(savedText);
-      SetClipboardLocale();
-      result.restored = true;
-    } catch (const ContentError& e) {
-      s_.host.Trace(std::string("CopyClose: ") + e.what());
-    }
+  // 7. Put the saved text back once the target has read the content: at
+  // once when no Ctrl+V went out.
+  if (!restore) return result;
+  if (result.end == PasteEnd::Pasted) {
+    if (s_.offer && s_.offer->Offering())
+      WaitForTargetRead(request.targetWindow);
+    else
+      s_.clock.SleepMs(kRestoreDelayMs);
   }
+  if (!OpenClipboard()) {
+    s_.host.ShowMessage(kCannotOpenClipboard);
+    return result;
+  }
+  const OpenedClipboard opened(s_.clipboard);
+  try {
+    PlaceText(s_.clipboard, savedText);  // ends the offer
+    SetClipboardLocale();
+    result.restored = true;
+  } catch (const ContentError& e) {
+    s_.host.Trace(std::string("CopyClose: ") + e.what());
+  }
+  if (s_.offer) s_.offer->Clear();
   return result;
 }
 

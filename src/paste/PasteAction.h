@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "paste/ClipboardOffer.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/Input.h"
@@ -30,7 +31,15 @@ namespace tembric::paste {
 inline constexpr const char* kErrorInAction = "Error in action";
 inline constexpr const char* kCannotOpenClipboard = "Cannot open clipboard";
 
+// How long after Ctrl+V the user's text goes back when the content could not
+// be offered without data (a plugin's bitmap): the target's read is not seen.
 inline constexpr int kRestoreDelayMs = 300;
+// How long an offered content waits for the target to read it before the
+// user's text goes back all the same (a target that ignores Ctrl+V).
+inline constexpr int kTargetReadLimitMs = 3000;
+// How long the target may take, after its first read, to finish the paste it
+// is handling (an application may open the clipboard more than once for it).
+inline constexpr int kTargetFinishLimitMs = 1000;
 inline constexpr int kPollStepMs = 10;
 inline constexpr int kClipboardOpenLimitMs = 1000;
 inline constexpr int kKeyReleaseLimitMs = 3000;
@@ -112,6 +121,11 @@ struct PasteServices {
   plugins::HotkeyGate& hotkeys;  // closed while a plugin computes the content
   PasteHost& host;
   platform::WindowHandle owner = platform::kNoWindow;  // the clipboard owner (the main window)
+  // Where the owner window's render requests go. With it, and while the
+  // user's text is to be restored, the content is offered without data and
+  // the text goes back once the target has read it; without it, a fixed
+  // time after Ctrl+V.
+  ClipboardOffer* offer = nullptr;
 };
 
 class PasteAction {
@@ -133,8 +147,14 @@ class PasteAction {
 
   bool OpenClipboard();
   Placed PlaceContent(const PasteRecord& record);
+  // Offers what a plugin placed without data, when every format of it is a
+  // memory block; otherwise leaves it as placed.
+  void OfferPluginContent();
+  // Waits, answering render requests, until the target has read the offered
+  // content and finished handling the paste, or the time limits have passed.
+  void WaitForTargetRead(platform::WindowHandle target);
   Placed PlaceLinkedFile(const PasteRecord& record);
-  void PlaceText(const std::string& text);
+  void PlaceText(platform::Clipboard& clipboard, const std::string& text);
   void PlaceImage(ImageFormat format, std::span<const std::uint8_t> bytes);
   void RestoreSnapshot(std::span<const std::uint8_t> snapshot);
   bool WaitForKeyRelease();
@@ -147,6 +167,8 @@ class PasteAction {
   void SendPress(platform::VirtualKey key, bool release);
 
   PasteServices s_;
+  // Where the content step places: the clipboard, or one that offers.
+  platform::Clipboard* content_ = nullptr;
 };
 
 // The text of a linked text file as pasted: lines end at CR, LF or CR LF, a

@@ -119,6 +119,16 @@ class Clipboard {
   virtual ClipFormat RegisterFormat(const std::string& name) = 0;
 
   virtual bool IsFormatAvailable(ClipFormat format) = 0;
+
+  // Offers `format` without data (delayed rendering): the first program that
+  // asks for it makes the system send the clipboard owner (the opener that
+  // emptied it) a request to render it, and waits while the owner places the
+  // data with SetData or SetBitmap, without opening. Needs the clipboard open.
+  virtual bool OfferDelayed(ClipFormat format) = 0;
+
+  // The window that holds the clipboard open now; kNoWindow when it is closed
+  // or was opened without a window.
+  virtual WindowHandle OpenerWindow() = 0;
 };
 
 // Holds the clipboard open for one scope and closes it on every path.

@@ -43,6 +43,11 @@ class Input {
   // The thread that created `window` (keys go to the focus of that thread);
   // 0 when the window does not exist.
   virtual std::uint32_t ThreadOf(WindowHandle window) = 0;
+  // Returns once the thread of `window` has finished the message it is
+  // handling and answered one sent to it, or after `limitMs`; false then, or
+  // when the window is gone. Messages sent to the calling thread meanwhile
+  // are answered.
+  virtual bool WaitForMessageDone(WindowHandle window, int limitMs) = 0;
 
   // The system default language as the platform reports it: hexadecimal text such as "0409".
   virtual std::string SystemDefaultLanguage() = 0;

@@ -12,11 +12,16 @@
 // - one opener at a time: opening while another owner has it open fails,
 //   the holder may open again, and one Close ends it; reading and writing
 //   need it open. HoldBusy(n) makes the next n opens fail as if another
-//   process held it.
+//   process held it;
+// - delayed rendering: a format offered without data is rendered when a
+//   reader first asks for it (or for a format synthesised from it), through
+//   `onRender`, which stands for the owner window's render request and runs
+//   while the reader holds the clipboard open.
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -54,6 +59,20 @@ class FakeClipboard : public platform::Clipboard {
   // Text as an editor places it: CF_UNICODETEXT only, with its terminating zero.
   void PutUnicodeText(const std::u16string& text) { Put(platform::clip::kUnicodeText, Utf16Bytes(text)); }
 
+  // The owner window's answer to a render request.
+  std::function<void(ClipFormat format)> onRender;
+
+  // Another program's paste: opens as `reader`, reads `format`, closes.
+  // Nothing when the clipboard is held or the format gives no memory block.
+  std::optional<Bytes> ReadAs(platform::WindowHandle reader, ClipFormat format) {
+    if (!Open(reader)) return std::nullopt;
+    platform::ClipData data = GetData(format);
+    Close();
+    if (data.kind != platform::ClipData::Kind::Memory) return std::nullopt;
+    return data.bytes;
+  }
+  int Renders() const { return renders_; }
+
   void HoldBusy(int attempts) { busyAttempts_ = attempts; }
   void RefuseSetData(ClipFormat format) { refused_.push_back(format); }
   void SetInputLocale(std::uint32_t locale) { locale_ = locale; }
@@ -72,7 +91,7 @@ class FakeClipboard : public platform::Clipboard {
   // The DIB of a bitmap placed with SetBitmap or PutBitmap, read without opening.
   std::optional<Bytes> PeekBitmap() const {
     const Entry* e = Find(platform::clip::kBitmap);
-    if (!e) return std::nullopt;
+    if (!e || e->kind == Kind::Delayed) return std::nullopt;
     return e->bytes;
   }
   // The block of a placed format, read without opening.
@@ -122,16 +141,24 @@ class FakeClipboard : public platform::Clipboard {
   platform::ClipData GetData(ClipFormat format) override {
     platform::ClipData out;
     if (!owner_) return out;
+    RenderIfDelayed(format);
     if (const Entry* e = Find(format)) {
       // A zero-byte block is allocated as a discarded one, which cannot be
       // locked; a handle under a format that is not a memory format is never locked.
       out.kind = e->kind == Kind::Memory && !e->bytes.empty() && platform::clip::IsMemoryFormat(format)
                      ? platform::ClipData::Kind::Memory
-                 : e->kind == Kind::None ? platform::ClipData::Kind::None
-                                         : platform::ClipData::Kind::Object;
+                 : e->kind == Kind::None || e->kind == Kind::Delayed ? platform::ClipData::Kind::None
+                                                                     : platform::ClipData::Kind::Object;
       if (out.kind == platform::ClipData::Kind::Memory) out.bytes = e->bytes;
       return out;
     }
+    if (IsText(format))
+      if (const Entry* text = FirstText(); text && text->kind == Kind::Delayed) {
+        RenderIfDelayed(text->format);
+        if (const Entry* rendered = Find(text->format); !rendered || rendered->kind != Kind::Memory) return out;
+      }
+    if (Find(platform::clip::kDib) == nullptr && format == platform::clip::kDib)
+      RenderIfDelayed(platform::clip::kBitmap);
     if (std::optional<Entry> s = Synthesise(format)) {
       out.kind = s->kind == Kind::Memory ? platform::ClipData::Kind::Memory : platform::ClipData::Kind::Object;
       out.bytes = std::move(s->bytes);
@@ -163,6 +190,15 @@ class FakeClipboard : public platform::Clipboard {
     return true;
   }
 
+  bool OfferDelayed(ClipFormat format) override {
+    if (!owner_ || format == 0) return false;
+    if (std::find(refused_.begin(), refused_.end(), format) != refused_.end()) return false;
+    Store({format, Kind::Delayed, {}});
+    return true;
+  }
+
+  platform::WindowHandle OpenerWindow() override { return owner_.value_or(platform::kNoWindow); }
+
   std::optional<std::string> FormatName(ClipFormat format) override {
     if (format < registeredBase_ || format - registeredBase_ >= names_.size()) return std::nullopt;
     const std::string& name = names_[format - registeredBase_];
@@ -184,7 +220,7 @@ class FakeClipboard : public platform::Clipboard {
   }
 
  private:
-  enum class Kind { None, Object, Memory };
+  enum class Kind { None, Object, Memory, Delayed };
   struct Entry {
     ClipFormat format;
     Kind kind;
@@ -215,8 +251,17 @@ class FakeClipboard : public platform::Clipboard {
   }
   const Entry* FirstText() const {
     for (const Entry& e : entries_)
-      if (IsText(e.format) && e.kind == Kind::Memory) return &e;
+      if (IsText(e.format) && (e.kind == Kind::Memory || e.kind == Kind::Delayed)) return &e;
     return nullptr;
+  }
+
+  void RenderIfDelayed(ClipFormat format) {
+    const Entry* e = Find(format);
+    if (!e || e->kind != Kind::Delayed) return;
+    ++renders_;
+    if (onRender) onRender(format);
+    if (const Entry* after = Find(format); after && after->kind == Kind::Delayed)
+      Store({format, Kind::None, {}});  // rendered nothing
   }
 
   std::vector<ClipFormat> Offered() const {
@@ -279,6 +324,7 @@ class FakeClipboard : public platform::Clipboard {
   ClipFormat nextRegistered_;
   std::optional<platform::WindowHandle> owner_;
   int busyAttempts_ = 0;
+  int renders_ = 0;
   int openCalls_ = 0;
   int closeCalls_ = 0;
   std::vector<ClipFormat> refused_;

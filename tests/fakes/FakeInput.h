@@ -119,6 +119,11 @@ class FakeInput : public platform::Input {
     const auto it = threads_.find(window);
     return it != threads_.end() ? it->second : static_cast<std::uint32_t>(window);
   }
+  // The target's thread finishes what it handles at once, unless the window is gone.
+  bool WaitForMessageDone(platform::WindowHandle window, int) override {
+    log_->push_back("message done " + std::to_string(window));
+    return window != platform::kNoWindow;
+  }
   std::string SystemDefaultLanguage() override { return language; }
 
   static std::string Hex(unsigned value) {

@@ -18,6 +18,7 @@
 #include "fakes/FakeInput.h"
 #include "fakes/FakeLibraries.h"
 #include "fakes/FakeSyncView.h"
+#include "fakes/FakeTarget.h"
 #include "fakes/TreeRecords.h"
 #include "platform/Collation.h"
 #include "store/Tables.h"
@@ -101,9 +102,8 @@ class HotkeyFixture : public MainControllerFixture {
     Controller().SamplingTimerTick();  // the editor in front
     paster.SetOwner(kOwnWindow);
     clipboard.Put(platform::clip::kText, Z("user text"));
-    input.InstallHook([this](const platform::KeyEvent& e, bool) {
-      if (e.key == platform::vk::kV && !e.release) pasted.push_back(Text(clipboard.Peek(platform::clip::kText)));
-    });
+    clipboard.onRender = [this](platform::ClipFormat f) { paster.RenderFormat(f); };
+    target.onPaste = [this](const fakes::FakeTarget::Paste& p) { pasted.push_back(Text(p.text)); };
   }
   static Bytes Z(const std::string& s) {
     Bytes b(s.begin(), s.end());
@@ -129,6 +129,7 @@ class HotkeyFixture : public MainControllerFixture {
   NewRecordCount newRecord;
   fakes::FakeClipboard clipboard;
   fakes::FakeInput input;
+  fakes::FakeTarget target{input, clipboard, kEditor};
   fakes::FakeLibraries libraries;
   NoImages decoder;
   Paster paster{PasteDeps(clipboard, input, libraries, decoder)};

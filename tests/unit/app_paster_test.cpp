@@ -14,6 +14,7 @@
 #include "fakes/FakeClipboard.h"
 #include "fakes/FakeInput.h"
 #include "fakes/FakeLibraries.h"
+#include "fakes/FakeTarget.h"
 #include "fakes/TreeRecords.h"
 #include "paste/Image.h"
 #include "platform/Collation.h"
@@ -80,11 +81,11 @@ class PasterTest : public MainControllerFixture {
     paster.SetOwner(kOwnWindow);
     g_hotkeys = &main.Hotkeys();
     clipboard.Put(clip::kText, Z("user text"));
-    input.InstallHook([this](const platform::KeyEvent& e, bool) {
-      if (e.key != platform::vk::kV || e.release) return;
-      pasted.push_back(clipboard.Peek(clip::kText).value_or(Bytes{}));
-      pastedBitmaps.push_back(clipboard.PeekBitmap().value_or(Bytes{}));
-    });
+    clipboard.onRender = [this](platform::ClipFormat f) { paster.RenderFormat(f); };
+    target.onPaste = [this](const fakes::FakeTarget::Paste& p) {
+      pasted.push_back(p.text.value_or(Bytes{}));
+      pastedBitmaps.push_back(p.dib.value_or(Bytes{}));
+    };
     return main;
   }
   bool Traced(const std::string& line) const {
@@ -95,6 +96,7 @@ class PasterTest : public MainControllerFixture {
 
   fakes::FakeClipboard clipboard;
   fakes::FakeInput input;
+  fakes::FakeTarget target{input, clipboard, kEditor};
   fakes::FakeLibraries libraries;
   TinyDecoder decoder;
   tree::TreeModel model{platform::UserCollation()};

@@ -128,6 +128,7 @@ MainComposition::~MainComposition() {
 
 void MainComposition::CreateHidden() {
   window_.SetHotkeyHandler(&hotkeyCommands_);
+  window_.SetClipboardRequests(&paster_);
   window_.CreateHidden(controller_, filter_.Box());
   paster_.SetOwner(reinterpret_cast<platform::WindowHandle>(window_.Hwnd()));
 }

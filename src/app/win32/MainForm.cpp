@@ -346,6 +346,16 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_HOTKEY:
       if (hotkeys_) RunGuarded([this, wp] { hotkeys_->DoHotKey(static_cast<int>(wp)); });
       return 0;
+    case WM_RENDERFORMAT:
+      if (clipboardRequests_)
+        RunGuarded([this, wp] { clipboardRequests_->RenderFormat(static_cast<platform::ClipFormat>(wp)); });
+      return 0;
+    case WM_RENDERALLFORMATS:
+      if (clipboardRequests_) RunGuarded([this] { clipboardRequests_->RenderAllFormats(); });
+      return 0;
+    case WM_DESTROYCLIPBOARD:
+      if (clipboardRequests_) RunGuarded([this] { clipboardRequests_->ClipboardDestroyed(); });
+      return 0;
     case WM_ACTIVATEAPP:
       RunGuarded([this, wp] {
         if (wp) {

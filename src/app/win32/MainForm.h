@@ -21,6 +21,7 @@
 #include "app/win32/TrayIcon.h"
 #include "app/win32/Window.h"
 #include "editing/RecordDialogView.h"
+#include "paste/ClipboardOffer.h"
 #include "platform/win32/Handles.h"
 #include "tree/SelectionSync.h"
 #include "tree/TreeModel.h"
@@ -64,6 +65,9 @@ class MainForm final : public Window,
   void SetCommandEnabled(int id, bool enabled);
   // Where the global hotkeys' messages go (WM_HOTKEY carries the slot).
   void SetHotkeyHandler(HotkeyCommands* hotkeys) { hotkeys_ = hotkeys; }
+  // Where the clipboard's render requests go (the window owns what a paste
+  // offers on the clipboard).
+  void SetClipboardRequests(paste::ClipboardRequests* requests) { clipboardRequests_ = requests; }
   // The command keys; true when the message was one of them and was handled.
   bool TranslateAccelerators(MSG* msg);
   // The start-up sequence is over and the message loop runs. The tray icon
@@ -149,6 +153,7 @@ class MainForm final : public Window,
   TablesForm* tables_ = nullptr;
   const Window* recordDialog_ = nullptr;
   HotkeyCommands* hotkeys_ = nullptr;
+  paste::ClipboardRequests* clipboardRequests_ = nullptr;
   std::function<bool()> canEdit_;
   std::function<void()> edit_;
   std::set<int> disabledCommands_;

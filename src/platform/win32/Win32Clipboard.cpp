@@ -131,6 +131,14 @@ class Win32Clipboard final : public Clipboard {
     return true;
   }
 
+  bool OfferDelayed(ClipFormat format) override {
+    // A null handle is also what success returns for a delayed format.
+    SetLastError(ERROR_SUCCESS);
+    return SetClipboardData(format, nullptr) != nullptr || GetLastError() == ERROR_SUCCESS;
+  }
+
+  WindowHandle OpenerWindow() override { return reinterpret_cast<WindowHandle>(GetOpenClipboardWindow()); }
+
   bool SetBitmap(std::span<const std::uint8_t> dib) override {
     const std::optional<DibLayout> layout = CheckedLayout(dib);
     if (!layout) return false;

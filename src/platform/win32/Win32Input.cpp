@@ -39,6 +39,13 @@ class Win32Input final : public Input {
   std::uint32_t ThreadOf(WindowHandle window) override {
     return window == kNoWindow ? 0 : GetWindowThreadProcessId(ToHwnd(window), nullptr);
   }
+  bool WaitForMessageDone(WindowHandle window, int limitMs) override {
+    // A sent message is taken only when the thread next asks for messages:
+    // after the handler it is in has returned.
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(ToHwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(limitMs), &answer) !=
+           0;
+  }
   std::string SystemDefaultLanguage() override {
     char buffer[19] = {};
     if (GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTLANGUAGE, buffer, sizeof buffer) == 0) return {};
