@@ -55,6 +55,7 @@ inline constexpr const char* kImageFilter = "JPEG images (*.jpg)|*.jpg|Bitmap im
 // Shown under the hotkey box when a test registration of the typed
 // combination fails: the system would refuse it when the record is saved.
 inline constexpr const char* kHotkeyHeldWarning = "This hot key is held by another program and will not work";
+inline constexpr const char* kHotkeyProgramWarning = "This hot key is one of Tembric's own and will not work";
 // The id of the test registration; above every hotkey slot.
 inline constexpr int kHotkeyProbeId = 256;
 

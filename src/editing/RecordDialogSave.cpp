@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/SettingsKeys.h"
 #include "editing/RecordDialog.h"
 #include "platform/Collation.h"
 #include "platform/Hotkeys.h"
@@ -67,6 +68,14 @@ void RecordDialog::HotkeyChanged(triggers::KeyValue value) {
   if (hotkey_ == 0) return;
   if (hotkey_ == triggers::TextToHotkey(s_.records.AsString("ShortCut"), s_.hotkeys)) return;
   if (ListHolds(inputs_.usedHotKeys, HotkeyText())) return;
+  // Tembric's own Show and New combinations would fail the trial as well,
+  // but not because of another program.
+  for (const auto& key : {app::settings::kShowHotkey, app::settings::kNewHotkey})
+    if (hotkey_ ==
+        triggers::TextToHotkey(s_.settings.ReadString(key.section, key.name, key.defaultValue), s_.hotkeys)) {
+      view_.SetHotkeyWarning(kHotkeyProgramWarning);
+      return;
+    }
   if (!s_.hotkeys.Register(kHotkeyProbeId, triggers::RegistrationModifiers(hotkey_), triggers::VirtualKeyOf(hotkey_))) {
     view_.SetHotkeyWarning(kHotkeyHeldWarning);
     return;

@@ -555,6 +555,10 @@ TEST_F(RecordDialogTest, AHotkeyHeldByAnotherProgramIsToldOnALine) {
   view.hotkey = triggers::kCtrlBit | triggers::kAltBit | 'H';
   EXPECT_TRUE(dialog.Save());  // still allowed
 
+  // Tembric's own Show combination (the default, Ctrl+Alt+Z) is named as such.
+  dialog.HotkeyChanged(triggers::kCtrlBit | triggers::kAltBit | 'Z');
+  EXPECT_EQ(view.hotkeyWarning, kHotkeyProgramWarning);
+
   dialog.HotkeyChanged(triggers::kCtrlBit | triggers::kAltBit | 'J');
   EXPECT_EQ(view.hotkeyWarning, "");
   EXPECT_TRUE(hotkeys.registered.empty());  // the test registration was given back
