@@ -221,6 +221,10 @@ void PasteAction::WaitForTargetRead(platform::WindowHandle target) {
   const std::int64_t deadline = now + kTargetReadLimitMs;
   const std::int64_t fixedDelayEnd = now + kRestoreDelayMs;
   while (!s_.offer->ReadByTarget()) {
+    if (!s_.offer->Offering()) {  // another program emptied the clipboard: nothing left to read
+      s_.host.Trace("CopyClose: the clipboard was taken over before the target read it");
+      return;
+    }
     // Once another program rendered the content first, the target's read is
     // not seen any more: the fixed wait is all that is left.
     if (s_.offer->ReadByOther() && s_.clock.NowMs() >= fixedDelayEnd) {
@@ -344,6 +348,7 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
     s_.host.ShowMessage(kErrorInAction);
   }
   content_ = &s_.clipboard;
+  const bool offered = s_.offer && s_.offer->Offering();
 
   // 4-5. Focus back to the target (the hotkeys are open again: the plugin
   // call's guard has ended).
@@ -373,7 +378,7 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
   // once when no Ctrl+V went out.
   if (!restore) return result;
   if (result.end == PasteEnd::Pasted) {
-    if (s_.offer && s_.offer->Offering())
+    if (offered)
       WaitForTargetRead(request.targetWindow);
     else
       s_.clock.SleepMs(kRestoreDelayMs);
