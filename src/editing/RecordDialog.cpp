@@ -215,8 +215,9 @@ void RecordDialog::SetFolder(bool checked) {
   if (checked == folder_ && layoutShown_) return;
   folder_ = checked;
   layoutShown_ = true;
-  for (const DialogPart part : {DialogPart::PageArea, DialogPart::ContentKindBar, DialogPart::KeystrokeLabel,
-                                DialogPart::KeystrokeBox, DialogPart::HotkeyLabel, DialogPart::HotkeyBox})
+  for (const DialogPart part :
+       {DialogPart::PageArea, DialogPart::ContentKindBar, DialogPart::KeystrokeLabel, DialogPart::KeystrokeBox,
+        DialogPart::HotkeyLabel, DialogPart::HotkeyBox, DialogPart::HotkeyWarning})
     view_.SetVisible(part, !checked);
   if (checked) {
     view_.SetMinimumSize(0, 0);

@@ -161,7 +161,6 @@ class RecordDialog final : public RecordDialogEvents {
   void SetSource(ContentSource source);
   void ApplyKind();    // the content kind change
   void ApplySource();  // the source change
-  void EnableLoadFromFile();
   void EnableContexts(bool enabled);
   void CentrePicture();
 

@@ -142,6 +142,7 @@ TEST_F(RecordDialogTest, EachTypeShowsItsLayout) {
     EXPECT_EQ(dialog.Folder(), c.folder);
     EXPECT_EQ(view.Visible(Part::KeystrokeBox), !c.folder);
     EXPECT_EQ(view.Visible(Part::HotkeyBox), !c.folder);
+    EXPECT_EQ(view.Visible(Part::HotkeyWarning), !c.folder);  // with its box
     EXPECT_EQ(view.Visible(Part::PluginInfo), c.pluginInfo);
     EXPECT_EQ(view.Visible(Part::StoredContentNote), c.storedNote);
     EXPECT_EQ(dialog.StoredContentNoteVisible(), c.storedNote);

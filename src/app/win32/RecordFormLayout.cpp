@@ -103,8 +103,11 @@ void RecordForm::CreateControls() {
        .exStyle = WS_EX_CLIENTEDGE,
        .id = kMemoId});
   picture_.CreateIn(self);
-  note_ = CreateControl(
-      {.parent = self, .className = "STATIC", .style = SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, .id = kNoteId});
+  note_ = CreateControl({.parent = self,
+                         .className = "STATIC",
+                         .style = SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX,
+                         .id = kNoteId,
+                         .text = editing::kStoredContentNote});
   viewer_ = CreateEdit({.parent = self, .id = kViewerId, .readOnly = true, .multiLine = true, .verticalScroll = true});
   explanation_ = CreateLabel({.parent = self, .text = ""});
   fileText_ = CreateLabel({.parent = self, .text = editing::kFilePanelText});
