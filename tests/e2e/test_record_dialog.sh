@@ -230,7 +230,10 @@ picker)
   rows=$(picker_rows)
   log "picker rows:"$'\n'"$rows"
   screenshot picker
-  titles=$(printf '%s\n' "$rows" | awk -F'\t' '{ print $NF }')
+  titles=$(printf '%s\n' "$rows" | awk -F'\t' '{ print $2 }')
+  # The unseen third column holds each row's window handle in decimal.
+  bad=$(printf '%s\n' "$rows" | awk -F'\t' '$3 !~ /^[1-9][0-9]*$/')
+  [ -z "$bad" ] || fail "rows without a decimal window handle:"$'\n'"$bad"
   printf '%s\n' "$titles" | grep -qx "$TARGET_TITLE" || fail "the picker does not list \"$TARGET_TITLE\":"$'\n'"$rows"
   # None of Tembric's windows, shown or hidden.
   while IFS=$'\t' read -r _ _ _ _ _ own_title; do
@@ -250,7 +253,7 @@ picker)
   for ((k = 1; k < index; k++)); do xdotool key Down; done
   xdotool key space
   # shellcheck disable=SC2317
-  target_checked() { picker_rows | awk -F'\t' -v t="$TARGET_TITLE" '$NF == t && $1 ~ /^item checked/ { f = 1 } END { exit !f }'; }
+  target_checked() { picker_rows | awk -F'\t' -v t="$TARGET_TITLE" '$2 == t && $1 ~ /^item checked/ { f = 1 } END { exit !f }'; }
   wait_for target_checked 5 || fail "the target's row is not checked:"$'\n'"$(picker_rows)"
   ok_rect=$(probe controls "$PICKER_CLASS" | awk -F'\t' 'tolower($2) == "button" && $5 == "OK" { print $4; exit }')
   click_rect "$ok_rect"

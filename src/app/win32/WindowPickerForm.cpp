@@ -1,11 +1,13 @@
 #include "app/win32/WindowPickerForm.h"
 
 #include <windows.h>
+
 // Need the declarations of <windows.h> first.
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
 
 #include "app/win32/Controls.h"
 #include "app/win32/DialogParts.h"
@@ -80,6 +82,7 @@ void WindowPickerForm::CreateControls() {
   SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   AddListColumn(list_, 0, "Application", Scale(130));
   AddListColumn(list_, 1, "Window title", Scale(230));
+  AddListColumn(list_, 2, "", 0);  // unseen: the window's handle in decimal, for tools that read the list
 
   CreateControl({.parent = self,
                  .className = "BUTTON",
@@ -193,6 +196,11 @@ void WindowPickerForm::FillList() {
     title.iSubItem = 1;
     title.pszText = const_cast<char*>(rows[i].Title().c_str());
     SendMessageA(list_, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&title));
+    std::string handle = std::to_string(rows[i].window);
+    LVITEMA handleItem{};
+    handleItem.iSubItem = 2;
+    handleItem.pszText = handle.data();
+    SendMessageA(list_, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&handleItem));
   }
   SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list_, nullptr, TRUE);
