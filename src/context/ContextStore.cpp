@@ -51,10 +51,6 @@ void SaveAll(platform::FileSystem& fs, std::initializer_list<DataTable*> tables)
   if (first) std::rethrow_exception(first);
 }
 
-std::string Cut(const std::string& text, std::string_view field) {
-  return std::string(CutToField(text, WindowsFieldWidth(field)));
-}
-
 }  // namespace
 
 std::string_view CutToField(std::string_view text, std::size_t width) { return text.substr(0, width); }
@@ -71,21 +67,22 @@ ContextStore::ContextStore(store::Library& library, platform::FileSystem& fs, st
     : library_(library), fs_(fs), random_(std::move(random)) {}
 
 std::int32_t ContextStore::FindOrAppendWindow(const TWinDescriptor& descriptor) {
+  // The table cuts texts to their field widths, both those it stores and
+  // those it looks for, so a title longer than its field finds its row.
   DataTable& windows = library_.windows;
-  const std::string title = Cut(descriptor.WinTitle, "WinTitle");
-  const std::string fileName = Cut(descriptor.FileName, "FileName");
   {
     KeepPosition keep(windows);
     const std::array<std::string, 3> fields{"FileName", "WinTitle", "WinType"};
-    const std::array<Value, 3> values{Value(fileName), Value(title), Value(descriptor.WinType)};
+    const std::array<Value, 3> values{Value(descriptor.FileName), Value(descriptor.WinTitle),
+                                      Value(descriptor.WinType)};
     if (windows.Locate(fields, values)) return static_cast<std::int32_t>(windows.AsInteger("ID"));
   }
   const std::int32_t id = store::DrawWindowId(windows, random_);
   windows.Append();
-  windows.Set("WinTitle", title);
-  windows.Set("FileName", fileName);
-  windows.Set("VersionName", Cut(descriptor.VersionName, "VersionName"));
-  windows.Set("FilePath", Cut(descriptor.FilePath, "FilePath"));
+  windows.Set("WinTitle", descriptor.WinTitle);
+  windows.Set("FileName", descriptor.FileName);
+  windows.Set("VersionName", descriptor.VersionName);
+  windows.Set("FilePath", descriptor.FilePath);
   windows.Set("ID", id);
   windows.Set("WinType", descriptor.WinType);
   windows.Post();

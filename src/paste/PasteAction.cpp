@@ -125,10 +125,10 @@ void PasteAction::SetClipboardLocale() {
   s_.clipboard.SetData(platform::clip::kLocale, block);  // a refusal is ignored
 }
 
-void PasteAction::PlaceText(platform::Clipboard& clipboard, const std::string& text) {
+void PasteAction::PlaceText(const std::string& text) {
   std::vector<std::uint8_t> bytes(text.begin(), text.end());
   bytes.push_back(0);
-  if (!clipboard.Empty() || !clipboard.SetData(platform::clip::kText, bytes))
+  if (!content_->Empty() || !content_->SetData(platform::clip::kText, bytes))
     throw ContentError("the clipboard refused the text");
 }
 
@@ -148,7 +148,7 @@ PasteAction::Placed PasteAction::PlaceLinkedFile(const PasteRecord& record) {
     const std::string text = TextFileLines(s_.files.ReadAll(*record.fileName));
     if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
     const OpenedClipboard opened(s_.clipboard);
-    PlaceText(*content_, text);
+    PlaceText(text);
     return Placed::SendKeys;
   }
   if (const std::optional<ImageFormat> format = ImageFormatOfName(*record.fileName))
@@ -162,7 +162,7 @@ PasteAction::Placed PasteAction::PlaceContent(const PasteRecord& record) {
       s_.host.Trace("CopyClose: Memo: " + record.memo);
       if (!OpenClipboard()) throw ContentError(kCannotOpenClipboard);
       const OpenedClipboard opened(s_.clipboard);
-      PlaceText(*content_, record.memo);
+      PlaceText(record.memo);
       SetClipboardLocale();
       return Placed::SendKeys;
     }
@@ -204,16 +204,13 @@ void PasteAction::RestoreSnapshot(std::span<const std::uint8_t> snapshot) {
 void PasteAction::OfferPluginContent() {
   if (!OpenClipboard()) return;  // then it is pasted as placed, and restored on time
   const OpenedClipboard opened(s_.clipboard);
-  std::vector<std::pair<platform::ClipFormat, std::vector<std::uint8_t>>> content;
-  for (const platform::ClipFormat format : s_.clipboard.EnumFormats()) {
-    if (!platform::clip::IsMemoryFormat(format)) return;
-    platform::ClipData data = s_.clipboard.GetData(format);
-    if (data.kind != platform::ClipData::Kind::Memory) return;
-    content.emplace_back(format, std::move(data.bytes));
-  }
-  if (content.empty()) return;
-  content_->Empty();
-  for (const auto& [format, bytes] : content) content_->SetData(format, bytes);
+  const std::vector<platform::ClipFormat> formats = s_.clipboard.EnumFormats();
+  // A GDI object (a bitmap) cannot be taken as bytes: left as placed.
+  if (formats.empty() || !std::all_of(formats.begin(), formats.end(), platform::clip::IsMemoryFormat)) return;
+  std::vector<std::uint8_t> snapshot;
+  store::VectorSink sink(snapshot);
+  store::CaptureClipboard(s_.clipboard, sink);
+  store::RestoreOpenClipboard(*content_, snapshot);
 }
 
 void PasteAction::WaitForTargetRead(platform::WindowHandle target) {
@@ -335,7 +332,6 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
   // is offered without data, so that the target's read can be seen.
   const bool restore = s_.host.RestoreText();
   std::optional<OfferingClipboard> offering;
-  content_ = &s_.clipboard;
   if (restore && s_.offer) {
     s_.offer->Begin(s_.input.ThreadOf(request.targetWindow));
     content_ = &offering.emplace(s_.clipboard, *s_.offer);
@@ -389,7 +385,7 @@ PasteResult PasteAction::CopyClose(const PasteRecord& record, const PasteRequest
   }
   const OpenedClipboard opened(s_.clipboard);
   try {
-    PlaceText(s_.clipboard, savedText);  // ends the offer
+    PlaceText(savedText);  // on the clipboard itself, which ends the offer
     SetClipboardLocale();
     result.restored = true;
   } catch (const ContentError& e) {

@@ -130,7 +130,7 @@ struct PasteServices {
 
 class PasteAction {
  public:
-  explicit PasteAction(PasteServices services) : s_(services) {}
+  explicit PasteAction(PasteServices services) : s_(services), content_(&s_.clipboard) {}
 
   PasteResult CopyClose(const PasteRecord& record, const PasteRequest& request);
 
@@ -154,7 +154,7 @@ class PasteAction {
   // content and finished handling the paste, or the time limits have passed.
   void WaitForTargetRead(platform::WindowHandle target);
   Placed PlaceLinkedFile(const PasteRecord& record);
-  void PlaceText(platform::Clipboard& clipboard, const std::string& text);
+  void PlaceText(const std::string& text);
   void PlaceImage(ImageFormat format, std::span<const std::uint8_t> bytes);
   void RestoreSnapshot(std::span<const std::uint8_t> snapshot);
   bool WaitForKeyRelease();
@@ -167,8 +167,9 @@ class PasteAction {
   void SendPress(platform::VirtualKey key, bool release);
 
   PasteServices s_;
-  // Where the content step places: the clipboard, or one that offers.
-  platform::Clipboard* content_ = nullptr;
+  // Where PlaceText, PlaceImage and snapshots place: the clipboard, or
+  // during the content step one that offers.
+  platform::Clipboard* content_;
 };
 
 // The text of a linked text file as pasted: lines end at CR, LF or CR LF, a
