@@ -4,16 +4,20 @@
 
 #include "app/Notices.h"
 #include "app/SettingsFile.h"
+#include "app/Trace.h"
+#include "context/Identification.h"
 #include "platform/FileSystem.h"
 #include "plugins/PluginScan.h"
 #include "tree/BuildTree.h"
 #include "tree/CollapseTree.h"
+#include "tree/ContextFill.h"
 
 namespace tembric::app {
 
 MainTree::MainTree(tree::TreeModel& model, store::DataTable& records, tree::SyncView& view,
-                   tree::HotkeyRegistrar& hotkeys, std::optional<MainTreePlugins> plugins)
-    : model_(model), records_(records), hotkeys_(hotkeys), sync_(model, records, view) {
+                   tree::HotkeyRegistrar& hotkeys, std::optional<MainTreePlugins> plugins,
+                   std::optional<MainTreeContexts> contexts)
+    : model_(model), records_(records), hotkeys_(hotkeys), sync_(model, records, view), contexts_(contexts) {
   if (!plugins) return;
   pluginsFolder_ = plugins->executableFolder + "\\Plugins";
   Notices& notices = plugins->notices;
@@ -44,5 +48,23 @@ void MainTree::BuildTree() { tree::BuildTree(model_, records_, hotkeys_); }
 void MainTree::AlignAtStart() { sync_.AlignAtStart(); }
 
 void MainTree::CollapseTree() { tree::CollapseTree(model_, sync_); }
+
+void MainTree::FillContextTree() {
+  if (!contexts_) return;
+  context::Identifier& identifier = contexts_->identifier;
+  const tree::ContextFillDeps deps{
+      .tree = model_,
+      .sync = sync_,
+      .records = records_,
+      .windows = contexts_->windows,
+      .relations = contexts_->relations,
+      .addresses = {
+          .internetExplorer = [&identifier](platform::WindowHandle window) { return identifier.GetIEAddress(window); },
+          .firefox = [&identifier] { return identifier.GetFirefoxAddress(); },
+      },
+      .log = [](const std::string& line) { Trace(line); },
+  };
+  tree::FillContextTree(deps, systemFolders_.contextRoot, contexts_->target.TargetInfo());
+}
 
 }  // namespace tembric::app

@@ -13,6 +13,10 @@
 #include "tree/SystemFolders.h"
 #include "tree/TreeModel.h"
 
+namespace tembric::context {
+class Identifier;
+class TargetTracker;
+}  // namespace tembric::context
 namespace tembric::platform {
 class FileSystem;
 class Libraries;
@@ -40,11 +44,23 @@ struct MainTreePlugins {
   std::function<void()> handlePendingMessages;
 };
 
+// What the context folder is filled from: the contexts (the windows and
+// relations tables), the window the user came from, and the browsers'
+// addresses.
+struct MainTreeContexts {
+  store::DataTable& windows;
+  store::DataTable& relations;
+  const context::TargetTracker& target;
+  context::Identifier& identifier;
+};
+
 class MainTree final : public RecordTreeSeam {
  public:
-  // Without `plugins` the plugins folder stays empty.
+  // Without `plugins` the plugins folder stays empty; without `contexts` the
+  // context folder does.
   MainTree(tree::TreeModel& model, store::DataTable& records, tree::SyncView& view, tree::HotkeyRegistrar& hotkeys,
-           std::optional<MainTreePlugins> plugins = std::nullopt);
+           std::optional<MainTreePlugins> plugins = std::nullopt,
+           std::optional<MainTreeContexts> contexts = std::nullopt);
   ~MainTree() override;
 
   tree::TreeModel& Model() { return model_; }
@@ -55,9 +71,9 @@ class MainTree final : public RecordTreeSeam {
   void BuildTree() override;
   void AlignAtStart() override;
   void CollapseTree() override;
-  // The context folder's contents come with the context matching; until
-  // then it stays empty.
-  void FillContextTree() override {}
+  // The records whose contexts fit TargetInfo, below the context folder; an
+  // ill-formed stored mask is told in the debug window's log.
+  void FillContextTree() override;
 
  private:
   tree::TreeModel& model_;
@@ -67,6 +83,7 @@ class MainTree final : public RecordTreeSeam {
   tree::SystemFolderNodes systemFolders_;
   std::string pluginsFolder_;
   std::unique_ptr<plugins::PluginScanner> scanner_;
+  std::optional<MainTreeContexts> contexts_;
 };
 
 }  // namespace tembric::app

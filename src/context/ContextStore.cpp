@@ -6,37 +6,15 @@
 #include <utility>
 
 #include "store/DataTable.h"
+#include "store/KeepPosition.h"
 
 namespace tembric::context {
 
 namespace {
 
 using store::DataTable;
+using store::KeepPosition;
 using store::Value;
-
-// Keeps a table's ordering and current row across a lookup that needs
-// another ordering: the dialogs bound to these tables must not see them move.
-class KeepPosition {
- public:
-  explicit KeepPosition(DataTable& table)
-      : table_(table), index_(table.IndexName()), fields_(table.IndexFieldNames()), mark_(table.GetBookmark()) {}
-  ~KeepPosition() {
-    if (!index_.empty()) {
-      table_.SetIndexName(index_);
-    } else {
-      table_.SetIndexFieldNames(fields_);
-    }
-    if (mark_ != 0) table_.GotoBookmark(mark_);  // false when that row was deleted: left where it is
-  }
-  KeepPosition(const KeepPosition&) = delete;
-  KeepPosition& operator=(const KeepPosition&) = delete;
-
- private:
-  DataTable& table_;
-  std::string index_;
-  std::string fields_;
-  DataTable::Bookmark mark_;
-};
 
 // Saves every table, even after one failed; then throws the first failure.
 void SaveAll(platform::FileSystem& fs, std::initializer_list<DataTable*> tables) {

@@ -38,7 +38,7 @@ TableSchema RecordsSchema() {
           Field("ID", FieldType::Int32),
           Field("ContextEnabled", FieldType::Boolean),
       },
-      {IndexDef{kRecordsIndex, "FullName"}},
+      {IndexDef{kRecordsIndex, "FullName"}, IndexDef{kRecordsByIdIndex, "ID"}},
       kRecordsIndex,
   };
 }
@@ -54,7 +54,7 @@ TableSchema WindowsSchema() {
           Field("ID", FieldType::Int32),
           Field("WinType", FieldType::Int32),
       },
-      {},
+      {IndexDef{kWindowsByFileNameTypeIndex, "FileName;WinType"}, IndexDef{kWindowsByTypeIndex, "WinType"}},
       "FileName;WinType",
   };
 }
@@ -66,7 +66,7 @@ TableSchema RelationsSchema() {
           Field("ID", FieldType::Int32),
           Field("WinID", FieldType::Int32),
       },
-      {},
+      {IndexDef{kRelationsByWinIdIndex, "WinID"}},
       "",
   };
 }

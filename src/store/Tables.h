@@ -32,6 +32,12 @@ enum class RecordType : std::int16_t {
 };
 
 inline constexpr const char* kRecordsIndex = "TembricByFullName";
+// The orderings the context fill looks up through (kept sorted at all times;
+// they are not part of the table files).
+inline constexpr const char* kRecordsByIdIndex = "TembricByID";              // TembricDB: ID
+inline constexpr const char* kWindowsByTypeIndex = "WinByType";              // WinDB: WinType
+inline constexpr const char* kWindowsByFileNameTypeIndex = "WinByFileName";  // WinDB: FileName;WinType
+inline constexpr const char* kRelationsByWinIdIndex = "RelByWinID";          // RelDB: WinID
 inline constexpr const char* kRecordsFile = "tembric.db";
 inline constexpr const char* kWindowsFile = "win.db";
 inline constexpr const char* kRelationsFile = "rel.db";

@@ -46,6 +46,12 @@ MainComposition::MainComposition(MainCompositionArgs args)
                 .settings = settings_,
                 .notices = ProgramNotices(),
                 .handlePendingMessages = platform::win32::HandlePendingMessages,
+            },
+            MainTreeContexts{
+                .windows = lifecycle_.Library().windows,
+                .relations = lifecycle_.Library().relations,
+                .target = tracker_,
+                .identifier = identifier_,
             }),
       controller_(MainControllerDeps{
           .files = args_.files,
