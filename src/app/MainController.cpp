@@ -114,7 +114,8 @@ void MainController::FormShow() {
   keystrokeHook_.EnableHook(false);
   view.StopSamplingTimer();
   view.FocusFilterBox();
-  tree_.FillContextTree();
+  // Called from the window's own show; a failure is told and the window shows.
+  RunHandler(deps_.notices, [this] { tree_.FillContextTree(); });
 }
 
 void MainController::FormHide() {

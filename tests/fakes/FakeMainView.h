@@ -4,6 +4,7 @@
 // can check the order of steps. Showing and hiding call the controller's
 // FormShow and FormHide, as a window does when its visibility changes.
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -153,7 +154,11 @@ class FakeMainSeams : public app::HotkeySeam,
     ++collapses;
     Log("Tree.Collapse");
   }
-  void FillContextTree() override { Log("Tree.FillContext"); }
+  void FillContextTree() override {
+    Log("Tree.FillContext");
+    if (!fillError.empty()) throw std::runtime_error(fillError);
+  }
+  std::string fillError;  // FillContextTree throws it when set
 
  private:
   void Log(std::string event) { events_.push_back(std::move(event)); }

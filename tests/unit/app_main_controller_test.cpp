@@ -297,10 +297,13 @@ TEST_F(MainControllerTest, ShowHideAndActivationSwitchTheTimerAndTheHook) {
   EXPECT_TRUE(seams.hookOn);
   EXPECT_TRUE(view.samplingTimerRunning);
 
-  // Later shows keep the place the window was left at.
+  // Later shows keep the place the window was left at; a failing context
+  // fill is told and the window shows.
+  seams.fillError = "WinDB is damaged";
   main.Show1Click();
   EXPECT_TRUE(view.showing);
   EXPECT_EQ(view.centred, 1);
+  EXPECT_THAT(notices.shown, ElementsAre(fakes::FakeNotices::Notice{NoticeKind::Plain, "WinDB is damaged"}));
 }
 
 TEST_F(MainControllerTest, TrayButtonsStopTheTimerLeftShowsRightOpensTheMenu) {
