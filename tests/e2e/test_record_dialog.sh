@@ -8,7 +8,7 @@
 #   save_checks  a name with "=": Save shows the warning box "Please do not
 #                use '=' in Name" with one OK button and the dialog stays;
 #                after OK the name is mended and Save closes the dialog;
-#                nothing is stored (the record keeps its name)
+#                the record is stored under its new name and stays focused
 #   keystroke    capital letters typed into the Keystroke box appear small
 #   picture      "Load from file" of a JPEG, then of a BMP, shows each
 #                picture at its size, centred in its box, in its colour
@@ -148,7 +148,7 @@ save_checks)
   wait_for dialog_hidden 5 || fail "Save did not close the dialog; boxes: $(tembric_boxes)"
   [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
   wait_shown 5
-  assert_eq "Welcome collapsed" "$(tree_focus)" "the record after Save (nothing is stored yet)"
+  assert_eq "Welcome back collapsed" "$(tree_focus)" "the record after Save, renamed"
   ;;
 keystroke)
   open_dialog We "Welcome collapsed"
