@@ -335,6 +335,13 @@ void RecordWorkflow::EditRecord() {
       }
       if (plugin) WritePluginKeys();
       records.Post();
+      // The tree follows before any file is written, so that a failed save
+      // leaves the nodes showing the rows as they are.
+      RewriteNodes(contextItem);
+      if (fullName != oldPath) MoveRecord(oldPath, fullName, dialog.Folder());
+      // Leaving quiet mode lands on the edited row, under its new path too,
+      // and shows it in the details pane.
+      deps_.sync.SetReturnPath(fullName);
       if (!plugin) {
         std::vector<std::int32_t> deleted;
         for (const std::string& text : dialog.DeletedWinIDs()) {
@@ -345,11 +352,6 @@ void RecordWorkflow::EditRecord() {
         contexts_.DeleteContexts(id, deleted);
         SaveContexts(id);
       }
-      RewriteNodes(contextItem);
-      if (fullName != oldPath) MoveRecord(oldPath, fullName, dialog.Folder());
-      // Leaving quiet mode lands on the edited row, under its new path too,
-      // and shows it in the details pane.
-      deps_.sync.SetReturnPath(fullName);
       records.Save(deps_.files);
     } else {
       records.Cancel();

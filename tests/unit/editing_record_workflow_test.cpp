@@ -14,6 +14,7 @@
 
 #include "ImageFixtures.h"
 #include "app/SettingsFile.h"
+#include "context/ContextStore.h"
 #include "context/Identification.h"
 #include "editing/RecordDialog.h"
 #include "editing/RecordWorkflow.h"
@@ -279,6 +280,37 @@ TEST_F(RecordWorkflowTest, ANewRecordGetsAnIdNotYetTakenItsKeysAndItsContent) {
   workflow.aEditExecute();
   EXPECT_EQ(shownPicture.dib, paste::DecodeBmp(paste::Fixture("rgb24.bmp")).dib);
   EXPECT_EQ(form.picture.width, 0);  // put away with the dialog
+}
+
+TEST_F(RecordWorkflowTest, TheRecordsContextsAreWrittenWithItAndChangedByAnEdit) {
+  const auto application = [](const char* name) {
+    context::TWinDescriptor d;
+    d.FileName = name;
+    d.WinType = kContextApplication;
+    return d;
+  };
+  Focus("\\Top");
+  user = [&] {
+    Type(TextBox::Name, "ctx");
+    dialog.Contexts().Add(application("Notepad"));  // as the window picker adds it
+  };
+  workflow.aNewRecordExecute(kNewRecordAction);
+  ASSERT_TRUE(Row("\\ctx"));
+  const auto id = static_cast<std::int32_t>(library.records.AsInteger("ID"));
+  context::ContextStore stored(library, files, [](std::int64_t low, std::int64_t) { return low; });
+  ASSERT_EQ(stored.LoadContexts(id).size(), 1u);
+  EXPECT_TRUE(disk.Get("C:\\Tembric\\rel.db").has_value());
+
+  Focus("\\ctx");
+  user = [&] {
+    form.selectedContextRow = 0;
+    dialog.DeleteContextItem();
+    dialog.Contexts().Add(application("Viewer"));
+  };
+  workflow.aEditExecute();
+  const std::vector<context::TWinDescriptor> now = stored.LoadContexts(id);
+  ASSERT_EQ(now.size(), 1u);
+  EXPECT_EQ(now[0].FileName, "Viewer");
 }
 
 TEST_F(RecordWorkflowTest, AddChildIsOnlyForTheUsersOwnFolders) {
