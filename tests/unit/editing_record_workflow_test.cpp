@@ -38,6 +38,7 @@
 #include "plugins/TembricPlugin.h"
 #include "store/BlobFile.h"
 #include "tree/BuildTree.h"
+#include "tree/CollapseTree.h"
 #include "tree/SelectionSync.h"
 #include "tree/SystemFolders.h"
 #include "tree/TreeModel.h"
@@ -379,6 +380,18 @@ TEST_F(RecordWorkflowTest, CancelLeavesNoRowNoNodeAndNoFileWrite) {
   EXPECT_EQ(fakes::FileChanges(files), changes);
   EXPECT_EQ(library.records.State(), store::TableState::Browse);
   EXPECT_FALSE(sync.Quiet());
+}
+
+TEST_F(RecordWorkflowTest, TheInactivityCollapseWaitsWhileTheDialogIsOpen) {
+  Focus("\\A\\x");
+  user = [&] {
+    Type(TextBox::Name, "late");
+    tree::CollapseTree(model, sync);  // the timer, with the user gone to another program
+  };
+  workflow.aNewRecordExecute(kNewRecordAction);
+  EXPECT_EQ(NodePath("\\A\\late"), "\\A");
+  EXPECT_EQ(model.Data(model.Focused())->FullName, "\\A\\late");
+  EXPECT_TRUE(model.Expanded(FindNode(model, "\\A")));
 }
 
 TEST_F(RecordWorkflowTest, ContentThatCannotBeStoredLeavesNoRecord) {
