@@ -412,7 +412,7 @@ TEST_F(RecordWorkflowTest, ContentThatCannotBeStoredLeavesNoRecord) {
 
 // ---- Edit --------------------------------------------------------------------------------
 
-TEST_F(RecordWorkflowTest, RenamingAFolderRewritesWhatIsInsideItAndNothingElse) {
+TEST_F(RecordWorkflowTest, RenamingOrMovingAFolderRewritesWhatIsInsideItAndNothingElse) {
   const tree::NodeHandle z = FindNode(model, "\\A\\y\\z");
   Focus("\\A");
   user = [&] { Type(TextBox::Name, "Q"); };
@@ -427,6 +427,15 @@ TEST_F(RecordWorkflowTest, RenamingAFolderRewritesWhatIsInsideItAndNothingElse) 
   EXPECT_EQ(model.Data(model.Parent(z))->FullName, "\\Q\\y");
   EXPECT_EQ(model.Data(FindNode(model, "\\Ab\\x"))->Category, "\\Ab");
   EXPECT_THAT(ChildSubjects(model), ElementsAre("*Plugins", "*WinContext", "Abc", "B", "Q", "Top", "x"));
+
+  // Moved into another folder, a folder takes what is inside it along.
+  Focus("\\Q\\y");
+  user = [&] { Type(TextBox::Parent, "\\B"); };
+  workflow.aEditExecute();
+  EXPECT_EQ(Field("\\B\\y\\z", "Category"), "\\B\\y");
+  EXPECT_EQ(model.Data(z)->FullName, "\\B\\y\\z");
+  EXPECT_EQ(NodePath("\\B\\y"), "\\B");
+  EXPECT_THAT(ChildSubjects(model, FindNode(model, "\\B")), ElementsAre("a", "c", "y"));
   EXPECT_TRUE(disk.Get("C:\\Tembric\\tembric.db").has_value());
 }
 
