@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -360,7 +361,7 @@ TEST_F(RecordWorkflowTest, TheListsLeaveOutSystemFoldersTheFoldersInsideTheCurre
   EXPECT_EQ(shown, 0);
 }
 
-TEST_F(RecordWorkflowTest, CancelLeavesNoRowNoNodeAndNoFileWrite) {
+TEST_F(RecordWorkflowTest, CancelOrAFailingDialogLeavesNoRowNoNodeAndNoFileWrite) {
   const std::size_t rows = library.records.RecordCount();
   const std::size_t nodes = model.NodeCount();
   const std::vector<std::string> changes = fakes::FileChanges(files);
@@ -378,6 +379,18 @@ TEST_F(RecordWorkflowTest, CancelLeavesNoRowNoNodeAndNoFileWrite) {
   EXPECT_EQ(model.NodeCount(), nodes);
   EXPECT_EQ(Field("\\A\\x", "Memo"), "hello");
   EXPECT_EQ(fakes::FileChanges(files), changes);
+  EXPECT_EQ(library.records.State(), store::TableState::Browse);
+  EXPECT_FALSE(sync.Quiet());
+
+  // A dialog that fails leaves the row as unchanged as Cancel does.
+  user = [&] {
+    Type(TextBox::Name, "renamed");
+    throw std::runtime_error("dialog failed");
+  };
+  EXPECT_THROW(workflow.aEditExecute(), std::runtime_error);
+  EXPECT_THROW(workflow.aNewRecordExecute(kNewRecordAction), std::runtime_error);
+  EXPECT_EQ(library.records.RecordCount(), rows);
+  EXPECT_EQ(Field("\\A\\x", "Subject"), "x");
   EXPECT_EQ(library.records.State(), store::TableState::Browse);
   EXPECT_FALSE(sync.Quiet());
 }
