@@ -13,7 +13,6 @@
 #include "platform/Input.h"
 #include "store/DataTable.h"
 #include "store/Tables.h"
-#include "tree/BuildTree.h"
 #include "triggers/HotkeyText.h"
 
 namespace tembric::editing {
@@ -161,7 +160,7 @@ void RecordDialog::ShowAsType(std::int64_t type) {
       view_.SetVisible(DialogPart::PageArea, false);
       view_.SetVisible(DialogPart::FilePanel, false);
       view_.SetVisible(DialogPart::ContentKindBar, false);
-      MakeNameReadOnly(tree::IsAtOrBelow(s_.records.AsString("FullName"), store::kPluginsFolder));
+      MakeNameReadOnly(store::IsAtOrBelow(s_.records.AsString("FullName"), store::kPluginsFolder));
       SetFolder(true);
       break;
     case static_cast<std::int64_t>(store::RecordType::Plugin):

@@ -269,4 +269,18 @@ DecodedImage DecodeBmp(std::span<const std::uint8_t> file) {
   return image;
 }
 
+std::vector<std::uint8_t> EncodeBmp(const DecodedImage& image) {
+  std::vector<std::uint8_t> file(kFileHeaderSize, 0);
+  const std::size_t total = kFileHeaderSize + image.dib.size();
+  const std::size_t pixels = image.dib.empty() ? kFileHeaderSize : kFileHeaderSize + image.PixelOffset();
+  file[0] = 'B';
+  file[1] = 'M';
+  for (int i = 0; i < 4; ++i) {
+    file[2 + i] = static_cast<std::uint8_t>(total >> (8 * i));
+    file[10 + i] = static_cast<std::uint8_t>(pixels >> (8 * i));
+  }
+  file.insert(file.end(), image.dib.begin(), image.dib.end());
+  return file;
+}
+
 }  // namespace tembric::paste

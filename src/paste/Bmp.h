@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "paste/Image.h"
 
@@ -33,5 +34,10 @@ inline constexpr std::size_t kRleAllowance = std::size_t{4} << 20;
 // are rewritten as BI_RGB (blue, green, red, alpha bytes). Throws ImageError
 // for anything that is not such a file.
 DecodedImage DecodeBmp(std::span<const std::uint8_t> file);
+
+// The BMP file of a decoded image: the 14-byte file header, then its packed
+// DIB as it is. DecodeBmp reads it back as the same image. An image without
+// a DIB (width 0) gives the file header alone.
+std::vector<std::uint8_t> EncodeBmp(const DecodedImage& image);
 
 }  // namespace tembric::paste

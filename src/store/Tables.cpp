@@ -80,6 +80,10 @@ std::string MakeFullName(std::string_view category, std::string_view subject) {
   return full;
 }
 
+bool IsAtOrBelow(std::string_view path, std::string_view folder) {
+  return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '\\');
+}
+
 // ---- IDs ------------------------------------------------------------------------
 
 RandomInt ClockSeededRandom() {

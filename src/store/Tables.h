@@ -54,6 +54,13 @@ TableSchema RelationsSchema();  // RelDB
 // Category + "\" + Subject; a top-level record has Category "".
 std::string MakeFullName(std::string_view category, std::string_view subject);
 
+// `path` is `folder` itself or lies below it: it equals `folder` or begins
+// with `folder` and a backslash. "\Ab\x" is not below "\A", although the
+// index order puts it right after the rows that are. Every command that acts
+// on a folder together with its contents (rename, move, delete, the system
+// folders' rebuild) decides what belongs to the folder with this one test.
+bool IsAtOrBelow(std::string_view path, std::string_view folder);
+
 // ---- IDs ------------------------------------------------------------------
 // A uniform draw in [low, high] from the caller's generator.
 using RandomInt = std::function<std::int64_t(std::int64_t low, std::int64_t high)>;

@@ -17,12 +17,8 @@ bool Present(const store::Value& value) { return value.IsText() && !value.Text()
 
 }  // namespace
 
-bool IsAtOrBelow(std::string_view fullName, std::string_view folder) {
-  return fullName.starts_with(folder) && (fullName.size() == folder.size() || fullName[folder.size()] == '\\');
-}
-
 bool IsSystemPath(std::string_view fullName) {
-  return IsAtOrBelow(fullName, store::kPluginsFolder) || IsAtOrBelow(fullName, store::kContextFolder);
+  return store::IsAtOrBelow(fullName, store::kPluginsFolder) || store::IsAtOrBelow(fullName, store::kContextFolder);
 }
 
 void BuildTree(TreeModel& tree, store::DataTable& records, HotkeyRegistrar& hotkeys) {

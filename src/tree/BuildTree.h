@@ -26,8 +26,6 @@ class HotkeyRegistrar {
 // True for the two system folders' paths and every path below them: their
 // rows have their nodes from the system folder set-up, not from the build.
 bool IsSystemPath(std::string_view fullName);
-// `fullName` is `folder` itself or begins with `folder` and a backslash.
-bool IsAtOrBelow(std::string_view fullName, std::string_view folder);
 
 // Places a node for every row of `records` but the system paths, visiting
 // the rows in TembricByFullName order (which selects that index and cancels

@@ -6,6 +6,7 @@
 namespace tembric::tree {
 
 void CollapseTree(TreeModel& tree, SelectionSync& sync) {
+  if (sync.Quiet()) return;
   sync.DisableDBControls();
   for (NodeHandle parent = tree.Parent(tree.Focused()); parent != kNoNode; parent = tree.Parent(tree.Focused())) {
     tree.SetFocused(parent);

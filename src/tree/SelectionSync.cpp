@@ -184,6 +184,12 @@ void SelectionSync::EnableDBControls() {
   }
 }
 
+void SelectionSync::ResumeControls() {
+  if (!controlsSuspended_) return;
+  controlsSuspended_ = false;
+  records_.EnableControls();
+}
+
 void SelectionSync::SetReturnPath(std::string fullName) { rememberedFullName_ = std::move(fullName); }
 
 // ---- Positioning -------------------------------------------------------------------------

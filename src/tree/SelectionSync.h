@@ -57,6 +57,10 @@ class SelectionSync {
   void DisableDBControls();
   void EnableDBControls();
   bool Quiet() const { return quiet_; }
+  // Inside quiet mode: the table's notifications to bound controls resume
+  // (a dialog bound to the current row needs them) while everything else
+  // stays quiet. Leaving quiet mode then does not resume them a second time.
+  void ResumeControls();
   // The row that leaving quiet mode returns to.
   void SetReturnPath(std::string fullName);
   const std::string& ReturnPath() const { return rememberedFullName_; }

@@ -20,7 +20,7 @@ void DeleteFolderRows(store::DataTable& records, std::string_view folder) {
   while (!records.IsEmpty()) {
     const std::string fullName = records.AsString("FullName");
     if (!fullName.starts_with(folder)) break;
-    if (IsAtOrBelow(fullName, folder)) {
+    if (store::IsAtOrBelow(fullName, folder)) {
       const bool wasLast = records.RecNo() == records.RecordCount();
       records.Delete();
       if (wasLast) break;

@@ -8,7 +8,11 @@
 #   save_checks  a name with "=": Save shows the warning box "Please do not
 #                use '=' in Name" with one OK button and the dialog stays;
 #                after OK the name is mended and Save closes the dialog;
-#                nothing is stored (the record keeps its name)
+#                the record is stored under its new name and stays focused
+#   new          Insert in the filter box on "Welcome" opens "New record"; a
+#                name and Save put a top-level record, focused, into tembric.db
+#   add_child    Ctrl+A on the folder "Mail" opens "New record"; a name and
+#                Save put the record into Mail, focused, and into tembric.db
 #   keystroke    capital letters typed into the Keystroke box appear small
 #   picture      "Load from file" of a JPEG, then of a BMP, shows each
 #                picture at its size, centred in its box, in its colour
@@ -20,7 +24,7 @@ source "$(dirname "$0")/lib/harness.sh"
 # shellcheck source-path=SCRIPTDIR source=lib/main_window.sh
 source "$(dirname "$0")/lib/main_window.sh"
 
-readonly CASE=${1:?usage: test_record_dialog.sh open|save_checks|keystroke|picture|picker}
+readonly CASE=${1:?usage: test_record_dialog.sh open|save_checks|new|add_child|keystroke|picture|picker}
 readonly DIALOG_CLASS=TRecordForm
 readonly PICKER_CLASS=TSelWinForm
 readonly TARGET_TITLE='Context window'
@@ -148,7 +152,30 @@ save_checks)
   wait_for dialog_hidden 5 || fail "Save did not close the dialog; boxes: $(tembric_boxes)"
   [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
   wait_shown 5
-  assert_eq "Welcome collapsed" "$(tree_focus)" "the record after Save (nothing is stored yet)"
+  assert_eq "Welcome back collapsed" "$(tree_focus)" "the record after Save, renamed"
+  ;;
+new | add_child)
+  if [ "$CASE" = new ]; then
+    letters=We focus="Welcome collapsed" key=Insert name=Later stored='\\Later'
+  else
+    letters=Ma focus="Mail (3) collapsed" key=ctrl+a name=Notes stored='\\Mail\\Notes'
+  fi
+  xdotool type --delay 120 "$letters"
+  wait_for focus_is "$focus" 5 || fail "the tree's focus is on \"$(tree_focus)\", expected \"$focus\""
+  xdotool key "$key"
+  wait_for dialog_visible 10 || fail "$key showed no record dialog within 10s"
+  DIALOG_CAPTION=$(dialog_state | awk '$1 == "title" { sub(/^title /, ""); print; exit }')
+  assert_eq "New record" "$DIALOG_CAPTION" "caption"
+  activate_dialog
+  replace_name "$name"
+  xdotool key Return
+  wait_for dialog_hidden 5 || fail "Save did not close the dialog; boxes: $(tembric_boxes)"
+  [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
+  wait_shown 5
+  wait_for focus_is "$name collapsed" 5 || fail "the tree's focus is on \"$(tree_focus)\", expected \"$name collapsed\""
+  saved=$(cd "$APP" && wine tembric-db.exe list "$(windows_path "$APP")" 2>&1 | tr -d '\r') ||
+    fail "tembric-db list failed: $saved"
+  printf '%s\n' "$saved" | grep -q "^$stored"$'\t' || fail "tembric.db does not hold $stored:"$'\n'"$saved"
   ;;
 keystroke)
   open_dialog We "Welcome collapsed"

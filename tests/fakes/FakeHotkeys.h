@@ -1,7 +1,7 @@
 #pragma once
-// The table of global hotkey slots, handing out slots 1, 2, 3, ... and
-// remembering every call. A hotkey text listed in `refused` gets slot 0; one
-// listed in `failing` makes the call throw.
+// The table of global hotkey slots, handing out slots 1, 2, 3, ... (a slot
+// given in again is used again, a release gives 0) and remembering every call. A hotkey text listed in `refused` gets
+// slot 0; one listed in `failing` makes the call throw.
 
 #include <set>
 #include <stdexcept>
@@ -29,8 +29,8 @@ class FakeHotkeys : public tree::HotkeyRegistrar {
   int SetHotkeySlot(std::string_view keyName, std::string_view hotkeyText, int previousSlot, bool activate) override {
     calls.push_back({std::string(keyName), std::string(hotkeyText), previousSlot, activate});
     if (failing.count(hotkeyText) != 0) throw std::runtime_error("hotkey refused by the system");
-    if (refused.count(hotkeyText) != 0) return 0;
-    return ++lastSlot_;
+    if (!activate || refused.count(hotkeyText) != 0) return 0;  // released, or nothing registered
+    return previousSlot > 0 ? previousSlot : ++lastSlot_;
   }
 
  private:

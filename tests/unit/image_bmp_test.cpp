@@ -178,7 +178,7 @@ TEST(BmpReader, MonochromeRowsKeepTheirBitsAcrossPadding) {
   }
 }
 
-TEST(BmpReader, ThePackedDibIsAPlainBottomUpInfoHeaderImage) {
+TEST(BmpReader, ThePackedDibIsAPlainBottomUpInfoHeaderImageAndWritesBackAsAFile) {
   for (const char* name : {"rgb24.bmp", "pal4.bmp", "pal4v5.bmp", "core4.bmp", "argb32.bmp", "pal8.bmp"}) {
     SCOPED_TRACE(name);
     const DecodedImage image = DecodeBmp(Fixture(name));
@@ -192,6 +192,10 @@ TEST(BmpReader, ThePackedDibIsAPlainBottomUpInfoHeaderImage) {
     EXPECT_EQ(Get32(dib, 20), image.Stride() * 3);
     EXPECT_EQ(Get32(dib, 32), image.paletteSize);
     EXPECT_EQ(dib.size(), kDibHeaderSize + 4 * image.paletteSize + image.Stride() * 3);
+    // Written as a file (an image record's bytes), it reads back as the same image.
+    const DecodedImage again = DecodeBmp(EncodeBmp(image));
+    EXPECT_EQ(again.dib, image.dib);
+    EXPECT_EQ(again.bitsPerPixel, image.bitsPerPixel);
   }
 }
 

@@ -64,6 +64,20 @@ TEST(RecordPaths, AreTheCategoryABackslashAndTheSubject) {
   EXPECT_EQ(MakeFullName("\\*Plugins", "Clock"), "\\*Plugins\\Clock");
 }
 
+TEST(RecordPaths, APathIsAtOrBelowAFolderOnlyAtABackslash) {
+  struct Case {
+    const char* path;
+    const char* folder;
+    bool atOrBelow;
+  };
+  const Case cases[] = {
+      {"\\A", "\\A", true},   {"\\A\\x", "\\A", true},        {"\\A\\y\\z", "\\A", true},
+      {"\\Ab", "\\A", false}, {"\\Ab\\x", "\\A", false},      {"\\a\\x", "\\A", false},  // letter case counts
+      {"\\", "\\A", false},   {"\\A\\x", "\\A\\x\\y", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsAtOrBelow(c.path, c.folder), c.atOrBelow) << c.path << " in " << c.folder;
+}
+
 TEST(RecordPaths, AFolderSortsBeforeEverythingInsideIt) {
   DataTable records(RecordsSchema());
   records.CreateEmpty();

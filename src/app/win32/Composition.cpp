@@ -64,7 +64,11 @@ MainComposition::MainComposition(MainCompositionArgs args)
           .windows = platform::RealWindowSystem(),
           .target = tracker_,
           .lifecycle = lifecycle_,
-          .seams = {.hotkeys = &hotkeys_, .keystrokes = &keystrokeHook_, .blobFile = &blobFile_, .recordTree = &tree_},
+          .seams = {.hotkeys = &hotkeys_,
+                    .keystrokes = &keystrokeHook_,
+                    .blobFile = &blobFile_,
+                    .recordTree = &tree_,
+                    .newRecord = &newRecord_},
       }),
       paster_(PasterDeps{
           .clipboard = platform::RealClipboard(),
@@ -120,11 +124,20 @@ MainComposition::MainComposition(MainCompositionArgs args)
               .host = window_,
           },
           recordForm_),
-      recordEdit_(lifecycle_.Library().records, model_, tree_.Sync(), [this](editing::RecordDialogInputs inputs) {
-        recordDialog_.Inputs() = std::move(inputs);
-        recordDialog_.Contexts().Clear();
-        recordDialog_.ShowContexts();
-        recordForm_.ShowModal();
+      recordWorkflow_(editing::RecordWorkflowDeps{
+          .library = lifecycle_.Library(),
+          .files = args_.files,
+          .folder = folder_,
+          .model = model_,
+          .sync = tree_.Sync(),
+          .hotkeys = hotkeys_,
+          .settings = settings_,
+          .keyboard = platform::RealKeyboard(),
+          .clipboard = platform::RealClipboard(),
+          .dialog = recordDialog_,
+          .showDialog = [this] { return recordForm_.ShowModal(); },
+          .contextRoot = [this] { return tree_.SystemFolders().contextRoot; },
+          .random = store::ClockSeededRandom(),
       }) {}
 
 MainComposition::~MainComposition() {
@@ -144,7 +157,8 @@ void MainComposition::CreateRecordDialog(std::function<bool(MSG&)> filter) {
   recordForm_.SetEvents(&recordDialog_);
   recordForm_.SetMessageFilter(std::move(filter));
   window_.SetRecordDialog(&recordForm_);
-  window_.SetRecordEditor([this] { return recordEdit_.CanEdit(); }, [this] { recordEdit_.Edit(); });
+  window_.SetRecordCommands(&recordWorkflow_);
+  newRecord_.workflow = &recordWorkflow_;
   recordForm_.SetWindowPicker([this](HWND owner) { return pickerForm_.Hwnd() && pickerForm_.ShowModal(owner); });
 }
 

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "app/HotkeyCommands.h"
-#include "app/InterimRecordEdit.h"
 #include "app/KeystrokeCommands.h"
 #include "app/KeystrokeHook.h"
 #include "app/MainBlobFile.h"
@@ -26,6 +25,7 @@
 #include "app/win32/WindowPickerForm.h"
 #include "context/Identification.h"
 #include "editing/RecordDialog.h"
+#include "editing/RecordWorkflow.h"
 #include "editing/WindowPicker.h"
 #include "paste/ImageDecoding.h"
 #include "tree/TreeModel.h"
@@ -80,6 +80,15 @@ class MainComposition {
   KeystrokeHook keystrokeHook_;
   MainLifecycle lifecycle_;
   MainTree tree_;
+  // "New" as the controller runs it (the New command, Insert in the filter
+  // box, the New hotkey): the record workflow once the record dialog exists.
+  class NewRecordForward final : public NewRecordSeam {
+   public:
+    editing::RecordWorkflow* workflow = nullptr;
+    void NewRecord() override {
+      if (workflow) workflow->aNewRecordExecute(editing::kNewRecordAction);
+    }
+  } newRecord_;
   MainController controller_;
   Paster paster_;
   MainFilter filter_;
@@ -89,7 +98,7 @@ class MainComposition {
   WindowPickerForm pickerForm_{windowPicker_};
   RecordForm recordForm_;
   editing::RecordDialog recordDialog_;
-  InterimRecordEdit recordEdit_;
+  editing::RecordWorkflow recordWorkflow_;
 };
 
 }  // namespace tembric::app::win32

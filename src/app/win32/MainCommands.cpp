@@ -9,8 +9,8 @@ namespace tembric::app::win32 {
 namespace {
 
 constexpr std::array<Command, 14> kCommands = {{
-    {kCmdNewRecord, "aNewRecord", "New", "New record", "Ins", false},
-    {kCmdNewChild, "aNewChild", "Add child", "Add child record", "Ctrl+A", false},
+    {kCmdNewRecord, "aNewRecord", "New", "New record", "Ins", true},
+    {kCmdNewChild, "aNewChild", "Add child", "Add child record", "Ctrl+A", true},
     {kCmdEdit, "aEdit", "Edit", "Record properties", "Ctrl+E", true},
     {kCmdDelete, "aDelete", "Delete", "Delete selected record", "Ctrl+Del", false},
     {kCmdCollapseTree, "aCollapseTree", "Collapse tree", nullptr, "Num *", true},

@@ -195,7 +195,7 @@ bool MainForm::ProgramActive() const {
 // Called whenever the focused record changes.
 void MainForm::SetInfoText(const std::string& text) {
   SetWindowTextA(infoLine_, text.c_str());
-  UpdateEditCommand();
+  UpdateRecordCommands();
 }
 
 void MainForm::SetPreview(const std::string& text) { SetWindowTextA(preview_, WithCrLf(text).c_str()); }
@@ -214,10 +214,9 @@ void MainForm::RepaintTree() { InvalidateRect(treeView_.Hwnd(), nullptr, FALSE);
 
 // ---- Events ------------------------------------------------------------------------
 
-void MainForm::SetRecordEditor(std::function<bool()> canEdit, std::function<void()> edit) {
-  canEdit_ = std::move(canEdit);
-  edit_ = std::move(edit);
-  UpdateEditCommand();
+void MainForm::SetRecordCommands(editing::RecordWorkflow* commands) {
+  recordCommands_ = commands;
+  UpdateRecordCommands();
 }
 
 void MainForm::SetCommandEnabled(int id, bool enabled) {
@@ -233,10 +232,10 @@ void MainForm::SetCommandEnabled(int id, bool enabled) {
 
 void MainForm::SetCollapseTreeEnabled(bool enabled) { SetCommandEnabled(kCmdCollapseTree, enabled); }
 
-void MainForm::UpdateEditCommand() {
+void MainForm::UpdateRecordCommands() {
   bool enabled = false;
-  RunGuarded([&] { enabled = canEdit_ && canEdit_(); });
-  SetCommandEnabled(kCmdEdit, enabled);
+  RunGuarded([&] { enabled = recordCommands_ && recordCommands_->aNewChildUpdate(); });
+  SetCommandEnabled(kCmdNewChild, enabled);
 }
 
 void MainForm::RunCommand(int id) {
@@ -244,8 +243,14 @@ void MainForm::RunCommand(int id) {
   if (!command || !command->available || disabledCommands_.count(id)) return;
   RunGuarded([&] {
     switch (id) {
+      case kCmdNewRecord:
+        controller_->aNewRecord();
+        break;
+      case kCmdNewChild:
+        if (recordCommands_ && recordCommands_->aNewChildUpdate()) recordCommands_->aNewChildExecute();
+        break;
       case kCmdEdit:
-        if (canEdit_ && canEdit_() && edit_) edit_();
+        if (recordCommands_) recordCommands_->aEditExecute();
         break;
       case kCmdCollapseTree:
         controller_->aCollapseTree();

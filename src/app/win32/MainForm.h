@@ -21,6 +21,7 @@
 #include "app/win32/TrayIcon.h"
 #include "app/win32/Window.h"
 #include "editing/RecordDialogView.h"
+#include "editing/RecordWorkflow.h"
 #include "paste/ClipboardOffer.h"
 #include "platform/win32/Handles.h"
 #include "tree/SelectionSync.h"
@@ -57,9 +58,11 @@ class MainForm final : public Window,
   void SetTableViewer(TablesForm* tables);
   // The record dialog, created after the main window.
   void SetRecordDialog(const Window* dialog) { recordDialog_ = dialog; }
-  // "Edit" (Ctrl+E): enabled while `canEdit` says so (asked whenever the
-  // focused record changes), and then runs `edit`.
-  void SetRecordEditor(std::function<bool()> canEdit, std::function<void()> edit);
+  // "Add child" (Ctrl+A) and "Edit" (Ctrl+E) run there; "Add child" is
+  // enabled as it says whenever the current record changes. "New" (Insert)
+  // goes through the controller, as Insert in the filter box and the New
+  // hotkey do.
+  void SetRecordCommands(editing::RecordWorkflow* commands);
   // Greys a command out in the menus and on the toolbar; a disabled command
   // does not run from its shortcut either.
   void SetCommandEnabled(int id, bool enabled);
@@ -141,7 +144,7 @@ class MainForm final : public Window,
   void RunCommand(int id);
   void OnTrayMessage(LPARAM event);
   void OpenTrayMenu();
-  void UpdateEditCommand();
+  void UpdateRecordCommands();
 
   std::string caption_;
   MainController* controller_ = nullptr;
@@ -154,8 +157,7 @@ class MainForm final : public Window,
   const Window* recordDialog_ = nullptr;
   HotkeyCommands* hotkeys_ = nullptr;
   paste::ClipboardRequests* clipboardRequests_ = nullptr;
-  std::function<bool()> canEdit_;
-  std::function<void()> edit_;
+  editing::RecordWorkflow* recordCommands_ = nullptr;
   std::set<int> disabledCommands_;
 
   HWND toolBar_ = nullptr;
