@@ -13,6 +13,9 @@
 #                name and Save put a top-level record, focused, into tembric.db
 #   add_child    Ctrl+A on the folder "Mail" opens "New record"; a name and
 #                Save put the record into Mail, focused, and into tembric.db
+#   rename       Ctrl+E on the folder "Mail", renamed "Post" and saved: the
+#                folder keeps its records in the tree, and tembric.db holds
+#                them below \Post and nothing below \Mail
 #   keystroke    capital letters typed into the Keystroke box appear small
 #   picture      "Load from file" of a JPEG, then of a BMP, shows each
 #                picture at its size, centred in its box, in its colour
@@ -24,7 +27,7 @@ source "$(dirname "$0")/lib/harness.sh"
 # shellcheck source-path=SCRIPTDIR source=lib/main_window.sh
 source "$(dirname "$0")/lib/main_window.sh"
 
-readonly CASE=${1:?usage: test_record_dialog.sh open|save_checks|new|add_child|keystroke|picture|picker}
+readonly CASE=${1:?usage: test_record_dialog.sh open|save_checks|new|add_child|rename|keystroke|picture|picker}
 readonly DIALOG_CLASS=TRecordForm
 readonly PICKER_CLASS=TSelWinForm
 readonly TARGET_TITLE='Context window'
@@ -176,6 +179,25 @@ new | add_child)
   saved=$(cd "$APP" && wine tembric-db.exe list "$(windows_path "$APP")" 2>&1 | tr -d '\r') ||
     fail "tembric-db list failed: $saved"
   printf '%s\n' "$saved" | grep -q "^$stored"$'\t' || fail "tembric.db does not hold $stored:"$'\n'"$saved"
+  ;;
+rename)
+  open_dialog Ma "Mail (3) collapsed"
+  assert_eq "Mail - Properites" "$DIALOG_CAPTION" "caption"
+  replace_name Post
+  xdotool key Return
+  wait_for dialog_hidden 5 || fail "Save did not close the dialog; boxes: $(tembric_boxes)"
+  [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
+  wait_shown 5
+  wait_for focus_is "Post (3) collapsed" 5 || fail "the tree's focus is on \"$(tree_focus)\", expected the renamed folder"
+  activate_main
+  xdotool key Right Down
+  wait_for focus_is "Draft collapsed" 5 || fail "below Post the focus is on \"$(tree_focus)\", expected Draft"
+  saved=$(cd "$APP" && wine tembric-db.exe list "$(windows_path "$APP")" 2>&1 | tr -d '\r' | cut -f1) ||
+    fail "tembric-db list failed: $saved"
+  assert_eq '\Post
+\Post\Draft
+\Post\Home
+\Post\Sign' "$(printf '%s\n' "$saved" | grep -E '^\\(Mail|Post)' | LC_ALL=C sort)" "the folder's rows in tembric.db"
   ;;
 keystroke)
   open_dialog We "Welcome collapsed"
