@@ -15,9 +15,10 @@
 source "$(dirname "$0")/lib/harness.sh"
 # shellcheck source-path=SCRIPTDIR source=lib/main_window.sh
 source "$(dirname "$0")/lib/main_window.sh"
+# shellcheck source-path=SCRIPTDIR source=lib/record_dialog.sh
+source "$(dirname "$0")/lib/record_dialog.sh"
 
 readonly TARGET_TITLE='Write here'
-readonly DIALOG_CLASS=TRecordForm
 require_db_tool
 e2e_setup
 
@@ -29,36 +30,20 @@ behind_paste_target "$TARGET_TITLE" "$target_log" "$COPIED_TEXT"
 
 step "Ctrl+Alt+N in the target"
 xdotool key ctrl+alt+n
-# shellcheck disable=SC2317  # called through wait_for
-dialog_is() {
-  alive "$TEMBRIC_PID" || fail "Tembric ended"
-  probe window-state "$DIALOG_CLASS" 2>/dev/null | grep -qx "visible $1"
-}
-wait_for dialog_is 1 10 || fail "Ctrl+Alt+N showed no record dialog within 10s; log:"$'\n'"$(debug_log)"
-caption=$(probe window-state "$DIALOG_CLASS" | awk '$1 == "title" { sub(/^title /, ""); print; exit }')
-assert_eq "New record" "$caption" "the dialog's caption"
-w=$(x_visible_titled "New record" | head -n 1)
-[ -n "$w" ] || fail "the dialog is not mapped"
-xdotool windowactivate --sync "$w" >/dev/null 2>&1 || xdotool windowfocus --sync "$w"
-# dialog_edit N FIELD: a field (4 the screen rect, 5 the text) of the N-th
-# visible edit box of the dialog: 1 Name, 2 Keystroke, 3 the memo.
-dialog_edit() {
-  probe controls "$DIALOG_CLASS" |
-    awk -F'\t' -v n="$1" -v f="$2" 'tolower($2) == "edit" && $3 == "visible" && ++i == n { print $f; exit }'
-}
-assert_eq "$COPIED_TEXT" "$(dialog_edit 3 5)" "the memo (the copied text)"
+wait_for dialog_visible 10 || fail "Ctrl+Alt+N showed no record dialog within 10s; log:"$'\n'"$(debug_log)"
+assert_eq "New record" "$(dialog_title)" "the dialog's caption"
+activate_dialog
+assert_eq "$COPIED_TEXT" "$(control_text edit 3)" "the memo (the copied text)"
 
 step "a name, a keystroke and Save"
 xdotool type --delay 60 'From the hotkey'
-IFS=, read -r l t r b <<<"$(dialog_edit 2 4)"
-[ -n "$b" ] || fail "no Keystroke box"
-xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+click_rect "$(control_rect edit 2)"
 xdotool type --delay 60 fth
 # shellcheck disable=SC2317
-keystroke_is() { [ "$(dialog_edit 2 5)" = "$1" ]; }
-wait_for keystroke_is fth 5 || fail "the Keystroke box holds \"$(dialog_edit 2 5)\""
+keystroke_is() { [ "$(control_text edit 2)" = "$1" ]; }
+wait_for keystroke_is fth 5 || fail "the Keystroke box holds \"$(control_text edit 2)\""
 xdotool key Return
-wait_for dialog_is 0 5 || fail "Save did not close the dialog; boxes: $(tembric_boxes)"
+wait_for dialog_hidden 5 || fail "Save did not close the dialog; boxes: $(tembric_boxes)"
 [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
 
 step "back in the paste target, the record stored"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Enter on a record pastes it into the application the user came from.
 #
-# Usage: test_paste.sh text|textfile|bmp|jpeg|missing|image|snapshot
+# Usage: test_paste.sh text|textfile|bmp|jpeg|missing|image|snapshot|
+#                      made_snapshot|made_image
 #
 # A library of records with distinct first letters: a text of two lines, a
 # link to a text file written with LF line ends and no final line break,
@@ -25,12 +26,19 @@
 #                   and its "HTML Format" under this session's number;
 #   missing         the main window hides, no paste reaches the target for
 #                   1.5 s and no message box comes up;
+#   made_snapshot,  the record is made in the program first: Insert in the
+#   made_image      main window, "New record" given a name and the kind
+#                   "Raw clipboard" (with the snapshot's clipboard) or
+#                   "Image" with the JPEG loaded from its file, Save; then
+#                   it pastes as a snapshot, or as a 64 x 48 bitmap;
 # and in every case the known text is on the clipboard again within 3 s,
 # no message box is shown and Tembric answers.
 # shellcheck source-path=SCRIPTDIR source=lib/harness.sh
 source "$(dirname "$0")/lib/harness.sh"
 # shellcheck source-path=SCRIPTDIR source=lib/main_window.sh
 source "$(dirname "$0")/lib/main_window.sh"
+# shellcheck source-path=SCRIPTDIR source=lib/record_dialog.sh
+source "$(dirname "$0")/lib/record_dialog.sh"
 
 variant=${1:-}
 # Per variant: the letters typed, the record's caption in the tree, and what
@@ -44,7 +52,9 @@ case $variant in
   missing) letters=Los caption='Lost picture' expected=nothing ;;
   image) letters=Ico caption='Icon in the library' expected='bitmap 19 11' format='^9$' ;;
   snapshot) letters=Sna caption='Snapshot' expected='text snapshot text' format='=HTML Format$' ;;
-  *) echo "usage: $0 text|textfile|bmp|jpeg|missing|image|snapshot" >&2; exit 2 ;;
+  made_snapshot) letters=Whol caption='Whole clipboard' expected='text snapshot text' format='=HTML Format$' ;;
+  made_image) letters=Pho caption='Photo' expected='bitmap 64 48' ;;
+  *) echo "usage: $0 text|textfile|bmp|jpeg|missing|image|snapshot|made_snapshot|made_image" >&2; exit 2 ;;
 esac
 readonly TARGET_TITLE='Paste here'
 readonly KNOWN_TEXT='on the clipboard before'
@@ -83,6 +93,29 @@ behind_paste_target "$TARGET_TITLE" "$target_log" "$KNOWN_TEXT"
 step "bring up Tembric, type \"$letters\""
 show_from_tray
 activate_main
+if [[ $variant == made_* ]]; then
+  step "Insert: the record \"$caption\" made in the program"
+  [ "$variant" = made_image ] ||
+    probe clipboard-set-text 'snapshot text' 'HTML Format' '<b>snapshot</b>' || fail "the clipboard could not be set"
+  xdotool key Insert
+  wait_for dialog_visible 10 || fail "Insert showed no record dialog within 10s"
+  activate_dialog
+  replace_name "$caption"
+  if [ "$variant" = made_image ]; then
+    choose_kind Image
+    load_from_file "$files/photo.JPEG"
+    # shellcheck disable=SC2317  # called through wait_for
+    picture_loaded() { [ "$(control_rect TembricPicture 1 | awk -F, '{ print $3 - $1 "x" $4 - $2 }')" = 64x48 ]; }
+    wait_for picture_loaded 10 || fail "the loaded picture is at \"$(control_rect TembricPicture 1)\", expected 64x48"
+  else
+    choose_kind 'Raw clipboard'
+  fi
+  click_rect "$(button_rect Save)"
+  wait_for dialog_hidden 5 || fail "Save did not close the dialog; boxes: $(tembric_boxes)"
+  wait_shown 5
+  probe clipboard-set-text "$KNOWN_TEXT" || fail "the clipboard's text could not be set"
+  activate_main
+fi
 xdotool type --delay 120 "$letters"
 # shellcheck disable=SC2317  # called through wait_for
 focus_on() { [ "$(tree_focus)" = "$caption collapsed" ]; }

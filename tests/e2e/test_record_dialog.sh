@@ -26,51 +26,15 @@
 source "$(dirname "$0")/lib/harness.sh"
 # shellcheck source-path=SCRIPTDIR source=lib/main_window.sh
 source "$(dirname "$0")/lib/main_window.sh"
+# shellcheck source-path=SCRIPTDIR source=lib/record_dialog.sh
+source "$(dirname "$0")/lib/record_dialog.sh"
 
 readonly CASE=${1:?usage: test_record_dialog.sh open|save_checks|new|add_child|rename|keystroke|picture|picker}
-readonly DIALOG_CLASS=TRecordForm
 readonly PICKER_CLASS=TSelWinForm
 readonly TARGET_TITLE='Context window'
 require_db_tool
 e2e_setup
 
-# dialog_controls: the probe's controls lines of the dialog (tab-separated:
-# handle, class, visible|hidden, screen rect "L,T,R,B", text, details).
-dialog_controls() { probe controls "$DIALOG_CLASS"; }
-# visible_control CLASS N: the line of the N-th visible control of that class.
-visible_control() {
-  dialog_controls | awk -F'\t' -v c="$1" -v n="$2" 'tolower($2) == tolower(c) && $3 == "visible" && ++i == n { print; exit }'
-}
-# control_text CLASS N / control_rect CLASS N
-control_text() { visible_control "$1" "$2" | cut -f5; }
-control_rect() { visible_control "$1" "$2" | cut -f4; }
-# button_rect CAPTION: the rect of the visible button with that caption.
-button_rect() {
-  dialog_controls | awk -F'\t' -v t="$1" 'tolower($2) == "button" && $3 == "visible" && $5 == t { print $4; exit }'
-}
-# click_rect "L,T,R,B": a left click in the middle.
-click_rect() {
-  local l t r b
-  IFS=, read -r l t r b <<<"$1"
-  [ -n "$b" ] || fail "no place to click"
-  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
-}
-dialog_state() { probe window-state "$DIALOG_CLASS" 2>/dev/null || true; }
-dialog_visible() {
-  alive "$TEMBRIC_PID" || fail "Tembric ended"
-  dialog_state | grep -qx 'visible 1'
-}
-dialog_hidden() {
-  alive "$TEMBRIC_PID" || fail "Tembric ended"
-  dialog_state | grep -qx 'visible 0'
-}
-# activate_dialog: the dialog gets the X focus, so that typed keys reach it.
-activate_dialog() {
-  local w
-  w=$(x_visible_titled "$DIALOG_CAPTION" | head -n 1)
-  [ -n "$w" ] || fail "the dialog \"$DIALOG_CAPTION\" is not mapped"
-  xdotool windowactivate --sync "$w" >/dev/null 2>&1 || xdotool windowfocus --sync "$w"
-}
 focus_is() { [ "$(tree_focus)" = "$1" ]; }
 
 # open_dialog LETTERS ITEM: types LETTERS in the main window until the tree's
@@ -84,15 +48,6 @@ open_dialog() {
   DIALOG_CAPTION=$(dialog_state | awk '$1 == "title" { sub(/^title /, ""); print; exit }')
   log "dialog \"$DIALOG_CAPTION\" shown"
   activate_dialog
-}
-
-# replace_name TEXT: the Name box (focused) holds TEXT.
-replace_name() {
-  xdotool key End shift+Home
-  xdotool type --delay 60 "$1"
-  # shellcheck disable=SC2317  # called through wait_for
-  name_is() { [ "$(control_text edit 1)" = "$1" ]; }
-  wait_for name_is "$1" 5 || fail "the Name box holds \"$(control_text edit 1)\", expected \"$1\""
 }
 
 step "library, start, the main window from the tray"
@@ -215,14 +170,7 @@ picture)
   # open-file dialog; then the picture is W x H, centred in its box, and
   # its middle pixel is near COLOUR ("R G B").
   load_picture() {
-    click_rect "$(button_rect 'Load from file')"
-    probe_while "$TEMBRIC_PID" wait-window -visible -name Open 10 >/dev/null ||
-      fail "\"Load from file\" showed no open-file dialog"
-    local open
-    open=$(x_visible_titled Open | head -n 1)
-    [ -n "$open" ] && xdotool windowactivate --sync "$open" >/dev/null 2>&1
-    xdotool type --delay 30 "$(windows_path "$1")"
-    xdotool key Return
+    load_from_file "$1"
     # shellcheck disable=SC2317
     picture_size_is() {
       local l t r b
