@@ -21,7 +21,10 @@
 #                picture at its size, centred in its box, in its colour
 #   picker       on the Context tab, "Enable context dependence" and "New
 #                item": the picker lists the paste target's window and none
-#                of Tembric's; with it checked, OK adds its row
+#                of Tembric's; with it checked, OK adds its row; Save stores
+#                the context, and Tembric shown from the target with the show
+#                hotkey offers the record in the context folder, named after
+#                the target's program, where Enter pastes it
 # shellcheck source-path=SCRIPTDIR source=lib/harness.sh
 source "$(dirname "$0")/lib/harness.sh"
 # shellcheck source-path=SCRIPTDIR source=lib/main_window.sh
@@ -262,8 +265,29 @@ picker)
   wait_for context_row_added 5 || fail "the Context tab's list holds"$'\n'"$(context_rows)"$'\n'"expected one whole-application row"
   log "context row: $(context_rows)"
   screenshot context-row
+  step "Save stores the context; shown from the target, the context folder offers the record"
+  click_rect "$(button_rect Save)"
+  wait_for dialog_hidden 5 || fail "Save did not close the dialog; boxes: $(tembric_boxes)"
+  wait_shown 5
+  app=$(debug_log | tr -d '\r' | grep '^Target: ' | tail -n 1 | sed 's/^Target: //; s/ | .*$//')
+  windows=$(cd "$APP" && wine tembric-db.exe list "$(windows_path "$APP")" windows 2>&1 | tr -d '\r')
+  assert_eq "0"$'\t'"$app"$'\t'"(Whole application)" "$(printf '%s\n' "$windows" | cut -f2-)" "win.db"
+  activate_main
   xdotool key Escape
-  wait_for dialog_hidden 5 || fail "Esc did not close the dialog"
+  wait_hidden 5
+  target_window=$(x_visible_titled "$TARGET_TITLE" | head -n 1)
+  xdotool windowactivate --sync "$target_window" >/dev/null 2>&1 || xdotool windowfocus --sync "$target_window"
+  wait_target "$TARGET_TITLE"
+  xdotool key ctrl+alt+z
+  wait_shown 5
+  tree_top_level | grep -qxF "$app (1)" || fail "no context folder \"$app (1)\":"$'\n'"$(tree_top_level)"
+  wait_for focus_is "Welcome collapsed" 5 || fail "the tree's focus is on \"$(tree_focus)\", expected the context item"
+  activate_main
+  xdotool key Return
+  # shellcheck disable=SC2317
+  pasted() { [ "$(target_pastes "$E2E_TMP/target.log")" -ge 1 ]; }
+  wait_for pasted 10 || fail "Enter on the context item pasted nothing; log:"$'\n'"$(debug_log)"
+  assert_eq 'text text of \\Welcome' "$(target_paste_field "$E2E_TMP/target.log" text)" "the paste"
   ;;
 *)
   fail "unknown case $CASE"
