@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -132,6 +133,45 @@ TEST_F(TembricDbTool, ContentFilesGoToTheBlobFileOrTheBlobFieldByType) {
             2);  // no clipboard here
   EXPECT_EQ(ReadFile("tembric.db"), before);
   EXPECT_EQ(ReadFile("data.tmd").size(), 18u);
+}
+
+TEST_F(TembricDbTool, AddTiesTheRecordToContextsSharingOneWindowsRowPerContext) {
+  ASSERT_EQ(Run({"add", folder_, "\\Sign", "--context-enabled", "--context-app", "Notepad", "--context-title",
+                 "Notepad", "Untitled - Notepad"})
+                .code,
+            0);
+  const Result other = Run({"add", folder_, "\\Other", "--context-app", "Notepad"});
+  ASSERT_EQ(other.code, 0) << other.err;
+  EXPECT_THAT(other.out, HasSubstr("with 1 context"));
+
+  // Two windows rows, the whole application's shared by both records.
+  std::istringstream windows(Run({"list", folder_, "windows"}).out);
+  std::map<std::string, std::string> winIdOf;  // "type\tapplication\ttitle" -> ID
+  for (std::string line; std::getline(windows, line);)
+    winIdOf[line.substr(line.find('\t') + 1)] = line.substr(0, line.find('\t'));
+  ASSERT_EQ(winIdOf.size(), 2u);
+  const std::string app = winIdOf["0\tNotepad\t(Whole application)"];
+  const std::string title = winIdOf["1\tNotepad\tUntitled - Notepad"];
+  ASSERT_FALSE(app.empty());
+  ASSERT_FALSE(title.empty());
+
+  const std::string dump = Run({"dump", folder_}).out;
+  const auto idOf = [&](const std::string& subject) {
+    const auto at = dump.find("ID = ", dump.find("Subject = \"" + subject + "\""));
+    return dump.substr(at + 5, dump.find('\n', at) - at - 5);
+  };
+  EXPECT_THAT(dump, HasSubstr("FullName = \"\\\\Sign\""));
+  std::multiset<std::string> relations;
+  std::istringstream rel(Run({"list", folder_, "relations"}).out);
+  for (std::string line; std::getline(rel, line);) relations.insert(line);
+  EXPECT_EQ(relations, (std::multiset<std::string>{idOf("Sign") + "\t" + app, idOf("Sign") + "\t" + title,
+                                                   idOf("Other") + "\t" + app}));
+
+  // A context option without its arguments adds nothing.
+  const std::string before = ReadFile("tembric.db");
+  EXPECT_EQ(Run({"add", folder_, "\\Half", "--context-title", "Notepad"}).code, 2);
+  EXPECT_EQ(ReadFile("tembric.db"), before);
+  EXPECT_THAT(Run({"--help"}).out, HasSubstr("--context-title APPLICATION TITLE"));
 }
 
 TEST_F(TembricDbTool, GenerateAddsTheRequestedNumberOfRecords) {

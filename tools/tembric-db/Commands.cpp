@@ -8,6 +8,8 @@
 #include <ostream>
 #include <stdexcept>
 
+#include "context/ContextStore.h"
+#include "editing/ContextList.h"
 #include "platform/Clipboard.h"
 #include "platform/FileSystem.h"
 #include "store/BlobFile.h"
@@ -31,7 +33,9 @@ constexpr const char* kUsage =
     "  add FOLDER PATH [options]     add a record at PATH (\\Folder\\Name), creating missing folders\n"
     "      --type text|folder|image|plugin|textlink|imagelink|clipboard|clipboard-in-row|N   (default text)\n"
     "      --memo TEXT  --file-name PATH  --shortcut TEXT  --keydisplay TEXT  --keystring TEXT\n"
-    "      --context-enabled\n"
+    "      --context-enabled     offer the record only where one of its contexts fits\n"
+    "      --context-app APPLICATION          tie it to the whole application (repeatable)\n"
+    "      --context-title APPLICATION TITLE  tie it to that window title of the application (repeatable)\n"
     "      --content-file FILE   the bytes of FILE as the record's content: appended to FOLDER\\data.tmd for\n"
     "                            image (a BMP file) and clipboard (a snapshot), into the Blob field otherwise\n"
     "      --capture-clipboard   the clipboard as it is now (clipboard, clipboard-in-row; Windows only)\n"
@@ -290,6 +294,7 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
   if (subject.find('=') != std::string::npos) throw UsageError("a record name must not contain \"=\"");
 
   std::map<std::string, std::string> options;
+  std::vector<context::TWinDescriptor> contexts;
   bool contextEnabled = false;
   bool captureClipboard = false;
   for (std::size_t i = 3; i < args.size(); ++i) {
@@ -299,6 +304,17 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
     }
     if (args[i] == "--capture-clipboard") {
       captureClipboard = true;
+      continue;
+    }
+    if (args[i] == "--context-app" || args[i] == "--context-title") {
+      const bool title = args[i] == "--context-title";
+      if (i + (title ? 2 : 1) >= args.size())
+        throw UsageError(args[i] + " needs " + (title ? "APPLICATION TITLE" : "APPLICATION"));
+      context::TWinDescriptor d;
+      d.FileName = args[++i];
+      d.WinTitle = title ? args[++i] : editing::kWholeApplicationText;
+      d.WinType = title ? editing::kContextTitle : editing::kContextApplication;
+      contexts.push_back(std::move(d));
       continue;
     }
     if (args[i].rfind("--", 0) != 0 || i + 1 >= args.size()) throw UsageError("bad option " + args[i]);
@@ -319,8 +335,14 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
     throw UsageError("--capture-clipboard goes with --type clipboard or clipboard-in-row, without --content-file");
   if (captureClipboard) content = CaptureSystemClipboard();
 
-  DataTable records(store::RecordsSchema());
+  store::Library library;
+  DataTable& records = library.records;
   OpenTable(records, folder, store::kRecordsFile);
+  if (!contexts.empty()) {
+    // Read before anything is written: an unreadable table stops the command.
+    OpenTable(library.windows, folder, store::kWindowsFile);
+    OpenTable(library.relations, folder, store::kRelationsFile);
+  }
   if (records.FindKey(std::vector<Value>{Value(store::MakeFullName(category, subject))}))
     throw UsageError("a record " + path + " already exists");
   EnsureFolder(records, category);
@@ -330,7 +352,8 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
   records.Set("Category", Value(category));
   records.Set("Type", Value(type));
   records.Set("FullName", Value(store::MakeFullName(category, subject)));
-  records.Set("ID", Value(store::DrawRecordId(records, store::ClockSeededRandom())));
+  const std::int32_t id = store::DrawRecordId(records, store::ClockSeededRandom());
+  records.Set("ID", Value(id));
   records.Set("ContextEnabled", Value::Boolean(contextEnabled));
   const std::pair<const char*, const char*> fields[] = {{"memo", "Memo"},
                                                         {"file-name", "FileName"},
@@ -360,7 +383,11 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
   }
   records.Post();
   records.Save(RealFileSystem());
-  out << "added " << path << " (" << TypeName(type) << ")\n";
+  if (!contexts.empty())
+    context::ContextStore(library, RealFileSystem(), store::ClockSeededRandom()).SaveContexts(id, contexts);
+  out << "added " << path << " (" << TypeName(type) << ")";
+  if (!contexts.empty()) out << " with " << contexts.size() << (contexts.size() == 1 ? " context" : " contexts");
+  out << "\n";
   return 0;
 }
 
