@@ -194,6 +194,43 @@ TEST_F(TembricDbTool, GenerateAddsTheRequestedNumberOfRecords) {
   }
 }
 
+TEST_F(TembricDbTool, GenerateTiesRecordsToWindowsRowsOfApplicationsWhenAsked) {
+  const Result gen =
+      Run({"generate", folder_, "400", "--windows", "250", "--relations", "1000", "--application", "Notepad"});
+  ASSERT_EQ(gen.code, 0) << gen.err;
+  const std::string check = Run({"check", folder_}).out;
+  EXPECT_THAT(check, HasSubstr("win.db: 250 rows\n"));
+  EXPECT_THAT(check, HasSubstr("rel.db: 1000 rows\n"));
+
+  // Record ID -> context dependence, from the dump.
+  std::map<std::string, bool> enabled;
+  std::istringstream dump(Run({"dump", folder_}).out);
+  std::string id;
+  for (std::string line; std::getline(dump, line);) {
+    if (line.rfind("ID = ", 0) == 0) id = line.substr(5);
+    if (line.rfind("ContextEnabled = ", 0) == 0) enabled[id] = line == "ContextEnabled = true";
+  }
+  std::map<std::string, std::string> windows;  // ID -> "type\tapplication\ttitle"
+  std::istringstream win(Run({"list", folder_, "windows"}).out);
+  for (std::string line; std::getline(win, line);)
+    windows[line.substr(0, line.find('\t'))] = line.substr(line.find('\t') + 1);
+  std::istringstream rel(Run({"list", folder_, "relations"}).out);
+  std::map<std::string, int> linksOf;
+  for (std::string line; std::getline(rel, line);) {
+    const std::string record = line.substr(0, line.find('\t')), window = line.substr(line.find('\t') + 1);
+    ASSERT_TRUE(enabled.count(record)) << line;
+    ASSERT_TRUE(windows.count(window)) << line;
+    ++linksOf[windows[window]];
+    if (windows[window] == "0\tNotepad\t(Whole application)") {
+      EXPECT_TRUE(enabled[record]) << line;
+    }
+  }
+  EXPECT_EQ(linksOf["0\tNotepad\t(Whole application)"], 4);
+  EXPECT_EQ(linksOf["1\tApplication 2\tDocument 1.txt - Editor"], 4);
+  EXPECT_EQ(linksOf["3\tApplication 2\t*0*.txt - Editor"], 4);
+  EXPECT_EQ(Run({"generate", folder_, "1", "--relations", "5"}).code, 2);
+}
+
 TEST_F(TembricDbTool, AnUnreadableTableIsReportedAndNeverWrittenOver) {
   {
     std::ofstream garbage(folder_ + "/tembric.db", std::ios::binary);

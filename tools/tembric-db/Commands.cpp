@@ -40,6 +40,9 @@ constexpr const char* kUsage =
     "                            image (a BMP file) and clipboard (a snapshot), into the Blob field otherwise\n"
     "      --capture-clipboard   the clipboard as it is now (clipboard, clipboard-in-row; Windows only)\n"
     "  generate FOLDER N [--seed S]  add N synthetic records (for benchmarks and tests)\n"
+    "      --windows W --relations R  and W windows rows (applications of 100 contexts each) and R relations\n"
+    "      --application NAME         the first application's name (default \"Application 1\"); the records\n"
+    "                                 tied to its whole application have context dependence on\n"
     "  check FOLDER                  load every table and report its rows\n";
 
 class UsageError : public std::runtime_error {
@@ -396,19 +399,39 @@ int Generate(const Args& args, std::ostream& out, std::ostream&) {
   const std::size_t n = ParseCount(args[2], "count");
   const auto lock = LockForWriting(args[1]);
   std::uint32_t seed = 1;
+  std::size_t windows = 0, relations = 0;
+  std::string application = "Application 1";
   for (std::size_t i = 3; i < args.size(); ++i) {
     if (args[i] == "--seed" && i + 1 < args.size()) {
       seed = static_cast<std::uint32_t>(ParseCount(args[++i], "seed"));
+    } else if (args[i] == "--windows" && i + 1 < args.size()) {
+      windows = ParseCount(args[++i], "number of windows rows");
+    } else if (args[i] == "--relations" && i + 1 < args.size()) {
+      relations = ParseCount(args[++i], "number of relations");
+    } else if (args[i] == "--application" && i + 1 < args.size()) {
+      application = args[++i];
     } else {
       throw UsageError("bad option " + args[i]);
     }
   }
-  DataTable records(store::RecordsSchema());
+  if (relations > 0 && windows == 0) throw UsageError("--relations needs --windows");
+  store::Library library;
+  DataTable& records = library.records;
   OpenTable(records, args[1], store::kRecordsFile);
+  if (windows > 0) {
+    OpenTable(library.windows, args[1], store::kWindowsFile);
+    OpenTable(library.relations, args[1], store::kRelationsFile);
+  }
   const std::size_t before = records.RecordCount();
   store::AddSyntheticRecords(records, n, seed);
+  store::AddSyntheticContexts(library, windows, relations, application, seed);
   records.Save(RealFileSystem());
   out << "generated " << records.RecordCount() - before << " records in " << records.FileName() << "\n";
+  if (windows > 0) {
+    library.windows.Save(RealFileSystem());
+    library.relations.Save(RealFileSystem());
+    out << "generated " << windows << " windows rows and " << relations << " relations\n";
+  }
   return 0;
 }
 
