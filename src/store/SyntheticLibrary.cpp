@@ -232,7 +232,7 @@ void AddSyntheticContexts(Library& library, std::size_t windows, std::size_t rel
       table.Set("WinTitle", "Document " + std::to_string(kind) + ".txt - Editor");
       table.Set("WinType", 1);
     } else {
-      table.Set("WinTitle", "*" + std::to_string(kind - 70) + "*.txt - Editor");
+      table.Set("WinTitle", std::string(1, '*').append(std::to_string(kind - 70)).append("*.txt - Editor"));
       table.Set("WinType", 3);
     }
     table.Set("ID", nextId++);
