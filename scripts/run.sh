@@ -95,7 +95,10 @@ if [ ! -f "$portable/tembric.db" ] && [ -f "$portable/tembric-db.exe" ]; then
     folder=$(wine winepath -w "$PWD" 2>/dev/null | tr -d '\r')
     wine tembric-db.exe add "$folder" '\Welcome' --memo 'Hello from Tembric!' >/dev/null
     wine tembric-db.exe add "$folder" '\Signatures\Kind regards' --memo $'Kind regards,\r\nAnna' --shortcut Ctrl+Alt+K --keydisplay sig --keystring SIG >/dev/null
-    wine tembric-db.exe add "$folder" '\Signatures\Thanks' --memo 'Thank you, that helps a lot.' >/dev/null
+    # Offered in the context folder when Tembric is called up from Wine's
+    # notepad, which Tembric names "Notepad".
+    wine tembric-db.exe add "$folder" '\Signatures\Thanks' --memo 'Thank you, that helps a lot.' \
+      --context-enabled --context-app Notepad >/dev/null
   ) || echo "run: the starter library could not be made; Tembric starts with an empty one" >&2
 fi
 

@@ -5,10 +5,14 @@
 # tembric-db.exe changes. Sets BENCH_RECORDS to the number of records the
 # library really has (0 when tembric-db.exe is not built).
 # shellcheck disable=SC2034  # BENCH_RECORDS is for the caller
+# bench_library N [NAME GENERATE_OPTION...]: with a NAME, the library is
+# generated with those further options of tembric-db generate and cached
+# under that name.
 bench_library() {
   local records=$1 f out
   local library_files=(tembric.db win.db rel.db data.tmd)
-  local cache=$TEMBRIC_BUILD_DIR/bench-wine/library-$records
+  local cache=$TEMBRIC_BUILD_DIR/bench-wine/library-$records${2:+-$2}
+  local -a options=("${@:3}")
   BENCH_RECORDS=$records
   if [ ! -f "$APP/tembric-db.exe" ]; then
     log "tembric-db.exe is not built: timing an empty library"
@@ -19,7 +23,7 @@ bench_library() {
     done
     log "library copied from $cache"
   else
-    out=$(cd "$APP" && wine tembric-db.exe generate "$(windows_path "$APP")" "$records" 2>&1) ||
+    out=$(cd "$APP" && wine tembric-db.exe generate "$(windows_path "$APP")" "$records" "${options[@]}" 2>&1) ||
       fail "tembric-db generate failed: $out"
     log "$out"
     rm -rf "$cache"

@@ -1,5 +1,6 @@
 #include "store/SyntheticLibrary.h"
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <unordered_set>
@@ -199,5 +200,54 @@ class Builder {
 }  // namespace
 
 void AddSyntheticRecords(DataTable& records, std::size_t n, std::uint32_t seed) { Builder(records, seed).Add(n); }
+
+void AddSyntheticContexts(Library& library, std::size_t windows, std::size_t relations,
+                          const std::string& firstApplication, std::uint32_t seed) {
+  if (windows == 0 && relations == 0) return;
+  std::vector<std::int32_t> ids, enabled;
+  DataTable& records = library.records;
+  for (records.First(); !records.Eof(); records.Next()) {
+    if (records.IsNull("ID")) continue;
+    ids.push_back(static_cast<std::int32_t>(records.AsInteger("ID")));
+    if (records.AsBoolean("ContextEnabled")) enabled.push_back(ids.back());
+  }
+  if (ids.empty() || windows == 0) throw TableError("contexts need records and windows rows to tie them to");
+  if (enabled.empty()) enabled = ids;
+
+  DataTable& table = library.windows;
+  std::int32_t nextId = 1;
+  for (table.First(); !table.Eof(); table.Next())
+    nextId = std::max(nextId, static_cast<std::int32_t>(table.AsInteger("ID")) + 1);
+  if (nextId + static_cast<std::int64_t>(windows) - 1 > kMaxWindowId) throw TableError("no room for window IDs");
+  const std::int32_t firstId = nextId;
+  constexpr std::size_t kRowsPerApplication = 100;
+  for (std::size_t row = 0; row < windows; ++row) {
+    const std::size_t application = row / kRowsPerApplication, kind = row % kRowsPerApplication;
+    table.Append();
+    table.Set("FileName", application == 0 ? firstApplication : "Application " + std::to_string(application + 1));
+    if (kind == 0) {
+      table.Set("WinTitle", "(Whole application)");
+      table.Set("WinType", 0);
+    } else if (kind < 70) {
+      table.Set("WinTitle", "Document " + std::to_string(kind) + ".txt - Editor");
+      table.Set("WinType", 1);
+    } else {
+      table.Set("WinTitle", std::string(1, '*').append(std::to_string(kind - 70)).append("*.txt - Editor"));
+      table.Set("WinType", 3);
+    }
+    table.Set("ID", nextId++);
+    table.Post();
+  }
+
+  Generator gen(seed);
+  for (std::size_t link = 0; link < relations; ++link) {
+    const std::size_t row = link % windows;
+    const std::vector<std::int32_t>& pool = row == 0 ? enabled : ids;
+    library.relations.Append();
+    library.relations.Set("ID", pool[static_cast<std::size_t>(gen.Uniform(0, static_cast<int>(pool.size()) - 1))]);
+    library.relations.Set("WinID", firstId + static_cast<std::int32_t>(row));
+    library.relations.Post();
+  }
+}
 
 }  // namespace tembric::store

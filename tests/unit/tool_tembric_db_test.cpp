@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -134,6 +135,45 @@ TEST_F(TembricDbTool, ContentFilesGoToTheBlobFileOrTheBlobFieldByType) {
   EXPECT_EQ(ReadFile("data.tmd").size(), 18u);
 }
 
+TEST_F(TembricDbTool, AddTiesTheRecordToContextsSharingOneWindowsRowPerContext) {
+  ASSERT_EQ(Run({"add", folder_, "\\Sign", "--context-enabled", "--context-app", "Notepad", "--context-title",
+                 "Notepad", "Untitled - Notepad"})
+                .code,
+            0);
+  const Result other = Run({"add", folder_, "\\Other", "--context-app", "Notepad"});
+  ASSERT_EQ(other.code, 0) << other.err;
+  EXPECT_THAT(other.out, HasSubstr("with 1 context"));
+
+  // Two windows rows, the whole application's shared by both records.
+  std::istringstream windows(Run({"list", folder_, "windows"}).out);
+  std::map<std::string, std::string> winIdOf;  // "type\tapplication\ttitle" -> ID
+  for (std::string line; std::getline(windows, line);)
+    winIdOf[line.substr(line.find('\t') + 1)] = line.substr(0, line.find('\t'));
+  ASSERT_EQ(winIdOf.size(), 2u);
+  const std::string app = winIdOf["0\tNotepad\t(Whole application)"];
+  const std::string title = winIdOf["1\tNotepad\tUntitled - Notepad"];
+  ASSERT_FALSE(app.empty());
+  ASSERT_FALSE(title.empty());
+
+  const std::string dump = Run({"dump", folder_}).out;
+  const auto idOf = [&](const std::string& subject) {
+    const auto at = dump.find("ID = ", dump.find("Subject = \"" + subject + "\""));
+    return dump.substr(at + 5, dump.find('\n', at) - at - 5);
+  };
+  EXPECT_THAT(dump, HasSubstr("FullName = \"\\\\Sign\""));
+  std::multiset<std::string> relations;
+  std::istringstream rel(Run({"list", folder_, "relations"}).out);
+  for (std::string line; std::getline(rel, line);) relations.insert(line);
+  EXPECT_EQ(relations, (std::multiset<std::string>{idOf("Sign") + "\t" + app, idOf("Sign") + "\t" + title,
+                                                   idOf("Other") + "\t" + app}));
+
+  // A context option without its arguments adds nothing.
+  const std::string before = ReadFile("tembric.db");
+  EXPECT_EQ(Run({"add", folder_, "\\Half", "--context-title", "Notepad"}).code, 2);
+  EXPECT_EQ(ReadFile("tembric.db"), before);
+  EXPECT_THAT(Run({"--help"}).out, HasSubstr("--context-title APPLICATION TITLE"));
+}
+
 TEST_F(TembricDbTool, GenerateAddsTheRequestedNumberOfRecords) {
   const Result gen = Run({"generate", folder_, "250", "--seed", "7"});
   ASSERT_EQ(gen.code, 0) << gen.err;
@@ -152,6 +192,43 @@ TEST_F(TembricDbTool, GenerateAddsTheRequestedNumberOfRecords) {
       EXPECT_TRUE(paths.count(p.substr(0, cut))) << p << " has no folder row";
     }
   }
+}
+
+TEST_F(TembricDbTool, GenerateTiesRecordsToWindowsRowsOfApplicationsWhenAsked) {
+  const Result gen =
+      Run({"generate", folder_, "400", "--windows", "250", "--relations", "1000", "--application", "Notepad"});
+  ASSERT_EQ(gen.code, 0) << gen.err;
+  const std::string check = Run({"check", folder_}).out;
+  EXPECT_THAT(check, HasSubstr("win.db: 250 rows\n"));
+  EXPECT_THAT(check, HasSubstr("rel.db: 1000 rows\n"));
+
+  // Record ID -> context dependence, from the dump.
+  std::map<std::string, bool> enabled;
+  std::istringstream dump(Run({"dump", folder_}).out);
+  std::string id;
+  for (std::string line; std::getline(dump, line);) {
+    if (line.rfind("ID = ", 0) == 0) id = line.substr(5);
+    if (line.rfind("ContextEnabled = ", 0) == 0) enabled[id] = line == "ContextEnabled = true";
+  }
+  std::map<std::string, std::string> windows;  // ID -> "type\tapplication\ttitle"
+  std::istringstream win(Run({"list", folder_, "windows"}).out);
+  for (std::string line; std::getline(win, line);)
+    windows[line.substr(0, line.find('\t'))] = line.substr(line.find('\t') + 1);
+  std::istringstream rel(Run({"list", folder_, "relations"}).out);
+  std::map<std::string, int> linksOf;
+  for (std::string line; std::getline(rel, line);) {
+    const std::string record = line.substr(0, line.find('\t')), window = line.substr(line.find('\t') + 1);
+    ASSERT_TRUE(enabled.count(record)) << line;
+    ASSERT_TRUE(windows.count(window)) << line;
+    ++linksOf[windows[window]];
+    if (windows[window] == "0\tNotepad\t(Whole application)") {
+      EXPECT_TRUE(enabled[record]) << line;
+    }
+  }
+  EXPECT_EQ(linksOf["0\tNotepad\t(Whole application)"], 4);
+  EXPECT_EQ(linksOf["1\tApplication 2\tDocument 1.txt - Editor"], 4);
+  EXPECT_EQ(linksOf["3\tApplication 2\t*0*.txt - Editor"], 4);
+  EXPECT_EQ(Run({"generate", folder_, "1", "--relations", "5"}).code, 2);
 }
 
 TEST_F(TembricDbTool, AnUnreadableTableIsReportedAndNeverWrittenOver) {

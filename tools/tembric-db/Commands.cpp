@@ -8,6 +8,8 @@
 #include <ostream>
 #include <stdexcept>
 
+#include "context/ContextStore.h"
+#include "editing/ContextList.h"
 #include "platform/Clipboard.h"
 #include "platform/FileSystem.h"
 #include "store/BlobFile.h"
@@ -31,11 +33,16 @@ constexpr const char* kUsage =
     "  add FOLDER PATH [options]     add a record at PATH (\\Folder\\Name), creating missing folders\n"
     "      --type text|folder|image|plugin|textlink|imagelink|clipboard|clipboard-in-row|N   (default text)\n"
     "      --memo TEXT  --file-name PATH  --shortcut TEXT  --keydisplay TEXT  --keystring TEXT\n"
-    "      --context-enabled\n"
+    "      --context-enabled     offer the record only where one of its contexts fits\n"
+    "      --context-app APPLICATION          tie it to the whole application (repeatable)\n"
+    "      --context-title APPLICATION TITLE  tie it to that window title of the application (repeatable)\n"
     "      --content-file FILE   the bytes of FILE as the record's content: appended to FOLDER\\data.tmd for\n"
     "                            image (a BMP file) and clipboard (a snapshot), into the Blob field otherwise\n"
     "      --capture-clipboard   the clipboard as it is now (clipboard, clipboard-in-row; Windows only)\n"
     "  generate FOLDER N [--seed S]  add N synthetic records (for benchmarks and tests)\n"
+    "      --windows W --relations R  and W windows rows (applications of 100 contexts each) and R relations\n"
+    "      --application NAME         the first application's name (default \"Application 1\"); the records\n"
+    "                                 tied to its whole application have context dependence on\n"
     "  check FOLDER                  load every table and report its rows\n";
 
 class UsageError : public std::runtime_error {
@@ -290,6 +297,7 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
   if (subject.find('=') != std::string::npos) throw UsageError("a record name must not contain \"=\"");
 
   std::map<std::string, std::string> options;
+  std::vector<context::TWinDescriptor> contexts;
   bool contextEnabled = false;
   bool captureClipboard = false;
   for (std::size_t i = 3; i < args.size(); ++i) {
@@ -299,6 +307,17 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
     }
     if (args[i] == "--capture-clipboard") {
       captureClipboard = true;
+      continue;
+    }
+    if (args[i] == "--context-app" || args[i] == "--context-title") {
+      const bool title = args[i] == "--context-title";
+      if (i + (title ? 2 : 1) >= args.size())
+        throw UsageError(args[i] + " needs " + (title ? "APPLICATION TITLE" : "APPLICATION"));
+      context::TWinDescriptor d;
+      d.FileName = args[++i];
+      d.WinTitle = title ? args[++i] : editing::kWholeApplicationText;
+      d.WinType = title ? editing::kContextTitle : editing::kContextApplication;
+      contexts.push_back(std::move(d));
       continue;
     }
     if (args[i].rfind("--", 0) != 0 || i + 1 >= args.size()) throw UsageError("bad option " + args[i]);
@@ -319,8 +338,14 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
     throw UsageError("--capture-clipboard goes with --type clipboard or clipboard-in-row, without --content-file");
   if (captureClipboard) content = CaptureSystemClipboard();
 
-  DataTable records(store::RecordsSchema());
+  store::Library library;
+  DataTable& records = library.records;
   OpenTable(records, folder, store::kRecordsFile);
+  if (!contexts.empty()) {
+    // Read before anything is written: an unreadable table stops the command.
+    OpenTable(library.windows, folder, store::kWindowsFile);
+    OpenTable(library.relations, folder, store::kRelationsFile);
+  }
   if (records.FindKey(std::vector<Value>{Value(store::MakeFullName(category, subject))}))
     throw UsageError("a record " + path + " already exists");
   EnsureFolder(records, category);
@@ -330,7 +355,8 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
   records.Set("Category", Value(category));
   records.Set("Type", Value(type));
   records.Set("FullName", Value(store::MakeFullName(category, subject)));
-  records.Set("ID", Value(store::DrawRecordId(records, store::ClockSeededRandom())));
+  const std::int32_t id = store::DrawRecordId(records, store::ClockSeededRandom());
+  records.Set("ID", Value(id));
   records.Set("ContextEnabled", Value::Boolean(contextEnabled));
   const std::pair<const char*, const char*> fields[] = {{"memo", "Memo"},
                                                         {"file-name", "FileName"},
@@ -360,7 +386,11 @@ int Add(const Args& args, std::ostream& out, std::ostream&) {
   }
   records.Post();
   records.Save(RealFileSystem());
-  out << "added " << path << " (" << TypeName(type) << ")\n";
+  if (!contexts.empty())
+    context::ContextStore(library, RealFileSystem(), store::ClockSeededRandom()).SaveContexts(id, contexts);
+  out << "added " << path << " (" << TypeName(type) << ")";
+  if (!contexts.empty()) out << " with " << contexts.size() << (contexts.size() == 1 ? " context" : " contexts");
+  out << "\n";
   return 0;
 }
 
@@ -369,19 +399,39 @@ int Generate(const Args& args, std::ostream& out, std::ostream&) {
   const std::size_t n = ParseCount(args[2], "count");
   const auto lock = LockForWriting(args[1]);
   std::uint32_t seed = 1;
+  std::size_t windows = 0, relations = 0;
+  std::string application = "Application 1";
   for (std::size_t i = 3; i < args.size(); ++i) {
     if (args[i] == "--seed" && i + 1 < args.size()) {
       seed = static_cast<std::uint32_t>(ParseCount(args[++i], "seed"));
+    } else if (args[i] == "--windows" && i + 1 < args.size()) {
+      windows = ParseCount(args[++i], "number of windows rows");
+    } else if (args[i] == "--relations" && i + 1 < args.size()) {
+      relations = ParseCount(args[++i], "number of relations");
+    } else if (args[i] == "--application" && i + 1 < args.size()) {
+      application = args[++i];
     } else {
       throw UsageError("bad option " + args[i]);
     }
   }
-  DataTable records(store::RecordsSchema());
+  if (relations > 0 && windows == 0) throw UsageError("--relations needs --windows");
+  store::Library library;
+  DataTable& records = library.records;
   OpenTable(records, args[1], store::kRecordsFile);
+  if (windows > 0) {
+    OpenTable(library.windows, args[1], store::kWindowsFile);
+    OpenTable(library.relations, args[1], store::kRelationsFile);
+  }
   const std::size_t before = records.RecordCount();
   store::AddSyntheticRecords(records, n, seed);
+  store::AddSyntheticContexts(library, windows, relations, application, seed);
   records.Save(RealFileSystem());
   out << "generated " << records.RecordCount() - before << " records in " << records.FileName() << "\n";
+  if (windows > 0) {
+    library.windows.Save(RealFileSystem());
+    library.relations.Save(RealFileSystem());
+    out << "generated " << windows << " windows rows and " << relations << " relations\n";
+  }
   return 0;
 }
 
