@@ -167,7 +167,7 @@ case $case in
     start_tembric
     wait_started 20
     wait_tray_icon 10
-    xdotool windowactivate --sync "$(x_visible_titled "$TARGET_TITLE" | head -n 1)" >/dev/null 2>&1 || true
+    bring_to_front "$TARGET_TITLE"
     wait_target "$TARGET_TITLE"
     xdotool key ctrl+End  # the caret was left before the last "i"
     before=$(target_text)

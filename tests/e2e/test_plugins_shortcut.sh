@@ -59,7 +59,7 @@ step "after a restart Ctrl+Alt+D pastes the date again"
 start_tembric
 wait_started 20
 wait_tray_icon 10
-xdotool windowactivate --sync "$(x_visible_titled "$TARGET_TITLE" | head -n 1)" >/dev/null 2>&1 || true
+bring_to_front "$TARGET_TITLE"
 wait_target "$TARGET_TITLE"
 probe clipboard-set-text "$KNOWN_TEXT" || fail "the clipboard's text could not be set"
 xdotool key ctrl+alt+d

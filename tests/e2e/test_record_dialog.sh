@@ -275,8 +275,7 @@ picker)
   activate_main
   xdotool key Escape
   wait_hidden 5
-  target_window=$(x_visible_titled "$TARGET_TITLE" | head -n 1)
-  xdotool windowactivate --sync "$target_window" >/dev/null 2>&1 || xdotool windowfocus --sync "$target_window"
+  bring_to_front "$TARGET_TITLE"
   wait_target "$TARGET_TITLE"
   xdotool key ctrl+alt+z
   wait_shown 5

@@ -231,6 +231,27 @@ wait_target() {
   wait_for target_is "$1" 15 || fail "Tembric did not take \"$1\" as the target within 15s; log:"$'\n'"$(debug_log)"
 }
 
+# bring_to_front TITLE: the window titled TITLE has the X focus and is the
+# foreground window, as the user's click on it makes it. Activating the
+# window that already holds the X focus tells Wine nothing (after the tray's
+# menu, the tray may be Wine's foreground window instead): then another
+# window is activated first, as a user clicks elsewhere and back.
+bring_to_front() {
+  local w other i
+  w=$(x_visible_titled "$1" | head -n 1)
+  [ -n "$w" ] || fail "no window \"$1\" is mapped"
+  # shellcheck disable=SC2317  # called through wait_for
+  titled_in_front() { probe window-state -name "$1" | grep -qx "foreground 1"; }
+  for i in 1 2 3; do
+    xdotool windowactivate --sync "$w" >/dev/null 2>&1 || xdotool windowfocus --sync "$w"
+    wait_for titled_in_front "$1" 2 && return 0
+    log "\"$1\" is not the foreground window after activation $i"
+    other=$(tray_window)
+    [ -z "$other" ] || xdotool windowactivate --sync "$other" >/dev/null 2>&1 || xdotool windowfocus --sync "$other" || true
+  done
+  fail "\"$1\" did not come to the front"
+}
+
 # activate_main: the main window gets the X focus, so that typed keys reach it.
 activate_main() {
   local w
