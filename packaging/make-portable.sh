@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes a ready portable folder: Tembric.exe and the files it needs (the
-# keyboard hook library it imports, HookDLL.DLL), with a settings file that
+# keyboard hook library it imports, HookDLL.DLL), the help file
+# (Help/tembric.chm, when the build made it), with a settings file that
 # declares the current database format.
 # Usage: packaging/make-portable.sh WINDOWS_BUILD_DIR DEST_FOLDER
 # Existing data files in DEST_FOLDER (tables, settings) are kept.
@@ -15,5 +16,9 @@ done
 for f in Tembric.exe HookDLL.DLL; do
   [ -f "$dest/$f" ] || { echo "make-portable: $build/bin/$f is missing" >&2; exit 1; }
 done
+if [ -f "$build/bin/Help/tembric.chm" ]; then
+  mkdir -p "$dest/Help"
+  cp "$build/bin/Help/tembric.chm" "$dest/Help/"
+fi
 [ -f "$dest/Tembric.ini" ] || cp "$here/Tembric.ini" "$dest/Tembric.ini"
 echo "$dest"

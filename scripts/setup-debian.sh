@@ -17,6 +17,7 @@ packages=(
   xvfb openbox xdotool x11-utils imagemagick xclip
   libjpeg-dev
   clang-format shellcheck
+  fp-utils
 )
 
 missing=()

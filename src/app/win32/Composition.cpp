@@ -2,9 +2,11 @@
 
 #include <utility>
 
+#include "app/HelpCommand.h"
 #include "app/SettingsFile.h"
 #include "app/win32/MessageBoxes.h"
 #include "platform/Clipboard.h"
+#include "platform/ClipboardViewer.h"
 #include "platform/Clock.h"
 #include "platform/Collation.h"
 #include "platform/Dde.h"
@@ -14,6 +16,7 @@
 #include "platform/Keyboard.h"
 #include "platform/KeystrokeExchange.h"
 #include "platform/Libraries.h"
+#include "platform/Shell.h"
 #include "platform/VersionInfo.h"
 #include "platform/WindowSystem.h"
 #include "platform/win32/Win32Platform.h"
@@ -53,6 +56,13 @@ MainComposition::MainComposition(MainCompositionArgs args)
                 .target = tracker_,
                 .identifier = identifier_,
             }),
+      clipboardMonitor_(paste::ClipboardMonitorDeps{
+          .chain = platform::RealClipboardViewerChain(),
+          .clipboard = platform::RealClipboard(),
+          .clock = platform::RealClock(),
+          .listing = window_,
+          .self = [this] { return reinterpret_cast<platform::WindowHandle>(window_.Hwnd()); },
+      }),
       controller_(MainControllerDeps{
           .files = args_.files,
           .folder = folder_,
@@ -66,6 +76,7 @@ MainComposition::MainComposition(MainCompositionArgs args)
           .lifecycle = lifecycle_,
           .seams = {.hotkeys = &hotkeys_,
                     .keystrokes = &keystrokeHook_,
+                    .clipboardChain = &clipboardChain_,
                     .blobFile = &blobFile_,
                     .recordTree = &tree_,
                     .newRecord = &newRecord_},
@@ -148,6 +159,8 @@ MainComposition::~MainComposition() {
 void MainComposition::CreateHidden() {
   window_.SetHotkeyHandler(&hotkeyCommands_);
   window_.SetClipboardRequests(&paster_);
+  window_.SetClipboardMonitor(&clipboardMonitor_);
+  window_.SetHelpCommand([this] { aHelpExecute(platform::RealShell(), folder_); });
   window_.CreateHidden(controller_, filter_.Box());
   paster_.SetOwner(reinterpret_cast<platform::WindowHandle>(window_.Hwnd()));
 }

@@ -27,6 +27,7 @@
 #include "editing/RecordDialog.h"
 #include "editing/RecordWorkflow.h"
 #include "editing/WindowPicker.h"
+#include "paste/ClipboardMonitor.h"
 #include "paste/ImageDecoding.h"
 #include "tree/TreeModel.h"
 
@@ -80,6 +81,18 @@ class MainComposition {
   KeystrokeHook keystrokeHook_;
   MainLifecycle lifecycle_;
   MainTree tree_;
+  // The window's place in the clipboard viewer chain, joined and left by
+  // the controller at the window's creation and destruction.
+  paste::ClipboardMonitor clipboardMonitor_;
+  class ClipboardChainForward final : public ClipboardChainSeam {
+   public:
+    explicit ClipboardChainForward(paste::ClipboardMonitor& monitor) : monitor_(monitor) {}
+    void Join() override { monitor_.Join(); }
+    void Leave() override { monitor_.Leave(); }
+
+   private:
+    paste::ClipboardMonitor& monitor_;
+  } clipboardChain_{clipboardMonitor_};
   // "New" as the controller runs it (the New command, Insert in the filter
   // box, the New hotkey): the record workflow once the record dialog exists.
   class NewRecordForward final : public NewRecordSeam {

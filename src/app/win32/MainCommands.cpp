@@ -21,7 +21,7 @@ constexpr std::array<Command, 14> kCommands = {{
     {kCmdShowMainMenu, "aShowMainMenu", "Show main menu", nullptr, nullptr, true},
     {kCmdOptions, "aOptions", "Options...", nullptr, nullptr, false},
     {kCmdAbout, "aAbout", "About Tembric...", nullptr, nullptr, false},
-    {kCmdHelp, "aHelp", "Help", nullptr, "F1", false},
+    {kCmdHelp, "aHelp", "Help", nullptr, "F1", true},
     {kCmdShow1, "Show1", "Show", nullptr, nullptr, true},
 }};
 

@@ -64,7 +64,15 @@ void MainForm::CreateHidden(MainController& controller, tree::FilterBox& filter)
 
 void MainForm::SetTableViewer(TablesForm* tables) {
   tables_ = tables;
-  if (tables_) tables_->Bind(controller_->Library());
+  if (tables_) {
+    tables_->Bind(controller_->Library());
+    tables_->ShowClipboardFormats(clipboardFormats_);
+  }
+}
+
+void MainForm::ShowClipboardFormats(const std::vector<std::string>& formats) {
+  clipboardFormats_ = formats;
+  if (tables_) tables_->ShowClipboardFormats(formats);
 }
 
 bool MainForm::TranslateAccelerators(MSG* msg) {
@@ -273,6 +281,9 @@ void MainForm::RunCommand(int id) {
       case kCmdShow1:
         controller_->Show1Click();
         break;
+      case kCmdHelp:
+        if (help_) help_();
+        break;
     }
   });
 }
@@ -357,6 +368,16 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_RENDERALLFORMATS:
       if (clipboardRequests_) RunGuarded([this] { clipboardRequests_->RenderAllFormats(); });
+      return 0;
+    case WM_DRAWCLIPBOARD:
+      if (clipboardMonitor_) RunGuarded([this] { clipboardMonitor_->ClipboardChanged(); });
+      return 0;
+    case WM_CHANGECBCHAIN:
+      if (clipboardMonitor_)
+        RunGuarded([this, wp, lp] {
+          clipboardMonitor_->ChainChanged(static_cast<platform::WindowHandle>(wp),
+                                          static_cast<platform::WindowHandle>(lp));
+        });
       return 0;
     case WM_DESTROYCLIPBOARD:
       if (clipboardRequests_) RunGuarded([this] { clipboardRequests_->ClipboardDestroyed(); });

@@ -22,6 +22,7 @@
 #include "app/win32/Window.h"
 #include "editing/RecordDialogView.h"
 #include "editing/RecordWorkflow.h"
+#include "paste/ClipboardMonitor.h"
 #include "paste/ClipboardOffer.h"
 #include "platform/win32/Handles.h"
 #include "tree/SelectionSync.h"
@@ -36,7 +37,8 @@ class MainForm final : public Window,
                        public tree::SyncView,
                        public KeystrokeView,
                        public HotkeyContext,
-                       public editing::RecordDialogHost {
+                       public editing::RecordDialogHost,
+                       public paste::ClipboardListingView {
  public:
   static constexpr int kBottomStripHeight = 33;
   static constexpr int kInfoHeight = 21;
@@ -71,6 +73,10 @@ class MainForm final : public Window,
   // Where the clipboard's render requests go (the window owns what a paste
   // offers on the clipboard).
   void SetClipboardRequests(paste::ClipboardRequests* requests) { clipboardRequests_ = requests; }
+  // "Help" (F1).
+  void SetHelpCommand(std::function<void()> help) { help_ = std::move(help); }
+  // Where the clipboard viewer chain's notices go.
+  void SetClipboardMonitor(paste::ClipboardMonitor* monitor) { clipboardMonitor_ = monitor; }
   // The command keys; true when the message was one of them and was handled.
   bool TranslateAccelerators(MSG* msg);
   // The start-up sequence is over and the message loop runs. The tray icon
@@ -113,6 +119,9 @@ class MainForm final : public Window,
   bool WindowShowing() const override { return IsVisible(); }
   void SetFilterText(const std::string& text) override;
   void RepaintTree() override;
+
+  // ---- paste::ClipboardListingView -------------------------------------------------
+  void ShowClipboardFormats(const std::vector<std::string>& formats) override;
 
   // ---- KeystrokeView --------------------------------------------------------------
   void ShowKeystrokeBuffer(const std::string& text) override;
@@ -157,6 +166,10 @@ class MainForm final : public Window,
   const Window* recordDialog_ = nullptr;
   HotkeyCommands* hotkeys_ = nullptr;
   paste::ClipboardRequests* clipboardRequests_ = nullptr;
+  paste::ClipboardMonitor* clipboardMonitor_ = nullptr;
+  std::function<void()> help_;
+  // The last listing, for a debug window that attaches after it came.
+  std::vector<std::string> clipboardFormats_;
   editing::RecordWorkflow* recordCommands_ = nullptr;
   std::set<int> disabledCommands_;
 

@@ -113,13 +113,22 @@ void TablesForm::CreateControls() {
   secondsLabel_ = CreateLabel({.parent = self, .text = "0"});
   SetWindowLongPtrA(secondsLabel_, GWL_STYLE, GetWindowLongPtrA(secondsLabel_, GWL_STYLE) | SS_RIGHT);
   clipboardFrame_ = CreateLabel({.parent = self, .text = "Clipboard"});
-  // Lists the clipboard's formats once the clipboard monitor follows it.
   clipboardList_ = CreateControl({
       .parent = self,
       .className = "LISTBOX",
       .style = LBS_NOINTEGRALHEIGHT | LBS_NOSEL | WS_VSCROLL,
       .exStyle = WS_EX_CLIENTEDGE,
   });
+}
+
+void TablesForm::ShowClipboardFormats(const std::vector<std::string>& formats) {
+  if (!clipboardList_) return;
+  SendMessageA(clipboardList_, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(clipboardList_, LB_RESETCONTENT, 0, 0);
+  for (const std::string& format : formats)
+    SendMessageA(clipboardList_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format.c_str()));
+  SendMessageA(clipboardList_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(clipboardList_, nullptr, TRUE);
 }
 
 void TablesForm::Layout() {

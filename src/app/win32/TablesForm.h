@@ -38,6 +38,9 @@ class TablesForm final : public Window, public TraceSink {
   void ClearTraceLines() override;
   void SetSeconds(int seconds);
   void SetKeystrokeText(const std::string& text);
+  // The clipboard panel: the formats on the clipboard, as the clipboard
+  // monitor last listed them.
+  void ShowClipboardFormats(const std::vector<std::string>& formats);
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -57,10 +57,39 @@ std::vector<std::string> TabCaptions(HWND tabs) {
   return captions;
 }
 
+// The lines of a list box. LB_GETTEXT is one of the messages the system
+// carries across processes for its own controls, so a local buffer serves;
+// Wine carries its text as UTF-16 whatever the sender's character set, so it
+// is asked for in UTF-16 and converted.
+std::vector<std::string> ListBoxLines(HWND list) {
+  std::vector<std::string> lines;
+  LRESULT count = 0;
+  if (!SendWithin(list, LB_GETCOUNT, 0, 0, &count)) return lines;
+  for (LRESULT i = 0; i < count; ++i) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, 5000, &length) ||
+        static_cast<LRESULT>(length) < 0)
+      break;
+    std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()),
+                             SMTO_ABORTIFHUNG, 5000, &copied) ||
+        static_cast<LRESULT>(copied) < 0)
+      break;
+    wide.resize(static_cast<std::size_t>(copied));
+    std::string line(wide.size() * 2 + 1, '\0');
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), line.data(),
+                                          static_cast<int>(line.size()), nullptr, nullptr);
+    line.resize(bytes > 0 ? static_cast<std::size_t>(bytes) : 0);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 // One tab-separated line per control inside the window, in creation order:
 // HWND  CLASS  visible|hidden  L,T,R,B (screen)  TEXT  [details]
 // details: "tabs A|B|C" for a tab control, "items N" for a list view or a
-// tree, "buttons N" for a toolbar.
+// tree, "buttons N" for a toolbar, "lines A|B|C" for a list box.
 int Controls(const Args& args) {
   std::size_t pos = 0;
   HWND window = nullptr;
@@ -84,6 +113,10 @@ int Controls(const Args& args) {
       details = "items " + std::to_string(n);
     } else if (SameText(cls, TOOLBARCLASSNAMEA) && SendWithin(child, TB_BUTTONCOUNT, 0, 0, &n)) {
       details = "buttons " + std::to_string(n);
+    } else if (SameText(cls, "ListBox")) {
+      details = "lines ";
+      const auto lines = ListBoxLines(child);
+      for (std::size_t i = 0; i < lines.size(); ++i) details += (i ? "|" : "") + lines[i];
     }
     std::printf("%s\t%s\t%s\t%ld,%ld,%ld,%ld\t%s\t%s\n", Hex(child).c_str(), cls.c_str(),
                 IsWindowVisible(child) ? "visible" : "hidden", r.left, r.top, r.right, r.bottom, Escape(text).c_str(),

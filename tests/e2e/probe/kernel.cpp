@@ -25,4 +25,19 @@ int MutexExists(const Args& args) {
   return kYes;
 }
 
+// Stands in for a document's associated program: appends one line to LOG,
+// "open FOLDER | ARG | ARG...", FOLDER the current folder it was started in.
+int RecordOpen(const Args& args) {
+  if (args.empty()) return kUsage;
+  char folder[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, folder);
+  std::string line = std::string("open ") + folder;
+  for (std::size_t i = 1; i < args.size(); ++i) line += " | " + args[i];
+  std::FILE* log = std::fopen(args[0].c_str(), "ab");
+  if (log == nullptr) return kNo;
+  std::fprintf(log, "%s\n", line.c_str());
+  std::fclose(log);
+  return kYes;
+}
+
 }  // namespace probe

@@ -22,6 +22,7 @@ const Command kCommands[] = {
     {"dialog-text", probe::DialogText, "TITLE"},
     {"press", probe::Press, "TITLE BUTTON"},
     {"mutex-exists", probe::MutexExists, "NAME"},
+    {"record-open", probe::RecordOpen, "LOG ARG..."},
     {"watch-class", probe::WatchClass, "CLASS SECONDS"},
     {"answers", probe::Answers, "CLASS SECONDS"},
     {"busy", probe::Busy, "CLASS MS"},

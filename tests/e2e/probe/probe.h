@@ -122,6 +122,7 @@ int WindowsOfExe(const Args& args);      // windows-of-exe NAME
 int DialogText(const Args& args);        // dialog-text TITLE
 int Press(const Args& args);             // press TITLE BUTTON
 int MutexExists(const Args& args);       // mutex-exists NAME
+int RecordOpen(const Args& args);        // record-open LOG ARG...
 int WatchClass(const Args& args);        // watch-class CLASS SECONDS
 int Answers(const Args& args);           // answers CLASS SECONDS
 int Busy(const Args& args);              // busy CLASS MS
