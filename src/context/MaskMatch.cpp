@@ -135,9 +135,11 @@ bool Matches(const std::vector<Token>& tokens, std::string_view text) {
 
 MaskResult MaskMatch(std::string_view text, std::string_view mask) {
   const Parsed parsed = Parse(mask);
-  if (parsed.faultAt != 0)
-    return {.matches = false,
-            .error = "'" + std::string(mask) + "' is an invalid mask at (" + std::to_string(parsed.faultAt) + ")"};
+  if (parsed.faultAt != 0) {
+    std::string error = "'";
+    error.append(mask).append("' is an invalid mask at (").append(std::to_string(parsed.faultAt)).append(")");
+    return {.matches = false, .error = std::move(error)};
+  }
   return {.matches = Matches(parsed.tokens, text), .error = {}};
 }
 

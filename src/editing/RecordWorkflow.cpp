@@ -125,6 +125,20 @@ bool RecordWorkflow::aNewChildUpdate() const {
   return records.AsInteger("Type") == TypeCode(RecordType::Folder) && !tree::IsSystemPath(records.AsString("FullName"));
 }
 
+std::vector<std::string> RecordWorkflow::CollectUsedHotKeys() {
+  deps_.sync.DisableDBControls();
+  std::vector<std::string> used;
+  try {
+    FillCatList(false);
+    used = deps_.dialog.Inputs().usedHotKeys;
+  } catch (...) {
+    Finish(true);
+    throw;
+  }
+  Finish(true);
+  return used;
+}
+
 void RecordWorkflow::Finish(bool clearLists) {
   deps_.dialog.SetPicture({});
   if (clearLists) {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "context/ContextStore.h"
 #include "store/Tables.h"
@@ -74,6 +75,10 @@ class RecordWorkflow {
   // itself too. The system folders and everything below a plugins or context
   // folder are never offered. The table comes back to its current row.
   void FillCatList(bool forNew);
+  // "Options...": inside quiet mode (left on every path) FillCatList(false),
+  // and the ShortCut texts it found (UsedHotKeys); the dialog's lists are
+  // emptied again.
+  std::vector<std::string> CollectUsedHotKeys();
 
   // "New" (sender kNewRecordAction: the new record goes beside the focused
   // node) and "Add child" (kNewChildAction: inside the focused folder).

@@ -60,7 +60,7 @@ std::string KeyNameOf(platform::VirtualKey key, platform::Hotkeys& names) {
   if (key >= 0x20 && key <= 0x28) return kNavigationNames[key - 0x20];
   if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return std::string(1, static_cast<char>(key));
   if (key >= 0x60 && key <= 0x69) return std::string(1, static_cast<char>('0' + (key - 0x60)));
-  if (key >= 0x70 && key <= 0x87) return "F" + std::to_string(key - 0x70 + 1);
+  if (key >= 0x70 && key <= 0x87) return std::string("F").append(std::to_string(key - 0x70 + 1));
   return names.KeyName(key);
 }
 

@@ -361,6 +361,16 @@ TEST_F(RecordWorkflowTest, TheListsLeaveOutSystemFoldersTheFoldersInsideTheCurre
   EXPECT_EQ(shown, 0);
 }
 
+TEST_F(RecordWorkflowTest, TheOptionsCommandCollectsEveryRecordsHotkeyInsideQuietModeAndLeavesItWhereItWas) {
+  Focus("\\A\\y\\z");
+  const std::string before = library.records.AsString("FullName");
+  EXPECT_THAT(workflow.CollectUsedHotKeys(), ElementsAre("Ctrl+Alt+Z"));  // the current record's own too
+  EXPECT_FALSE(sync.Quiet());
+  EXPECT_EQ(library.records.AsString("FullName"), before);
+  EXPECT_THAT(dialog.Inputs().usedHotKeys, IsEmpty());
+  EXPECT_THAT(dialog.Inputs().usedNames, IsEmpty());
+}
+
 TEST_F(RecordWorkflowTest, CancelOrAFailingDialogLeavesNoRowNoNodeAndNoFileWrite) {
   const std::size_t rows = library.records.RecordCount();
   const std::size_t nodes = model.NodeCount();

@@ -4,6 +4,7 @@
 
 #include "app/HelpCommand.h"
 #include "app/SettingsFile.h"
+#include "app/SettingsKeys.h"
 #include "app/win32/MessageBoxes.h"
 #include "platform/Clipboard.h"
 #include "platform/ClipboardViewer.h"
@@ -149,6 +150,28 @@ MainComposition::MainComposition(MainCompositionArgs args)
           .showDialog = [this] { return recordForm_.ShowModal(); },
           .contextRoot = [this] { return tree_.SystemFolders().contextRoot; },
           .random = store::ClockSeededRandom(),
+      }),
+      companion_(CompanionDeps{
+          .libraries = platform::RealLibraries(),
+          .notices = ProgramNotices(),
+          .executableFolder = folder_,
+          .trayMenu = window_,
+          .applicationWindow = [this]() -> void* { return window_.Hwnd(); },
+          .info =
+              [this] {
+                return CompanionInfo{
+                    .settingsPath = settings_.Path(),
+                    .programName = "Tembric",
+                    .versionText = args_.versionText,
+                    .showHotkey = settings_.ReadString(settings::kShowHotkey.section, settings::kShowHotkey.name,
+                                                       settings::kShowHotkey.defaultValue),
+                    .newHotkey = settings_.ReadString(settings::kNewHotkey.section, settings::kNewHotkey.name,
+                                                      settings::kNewHotkey.defaultValue),
+                };
+              },
+          .usedHotKeys = [this] { return recordWorkflow_.CollectUsedHotKeys(); },
+          .loadIni = [this] { controller_.LoadIni(); },
+          .handlePendingMessages = platform::win32::HandlePendingMessages,
       }) {}
 
 MainComposition::~MainComposition() {
@@ -161,6 +184,7 @@ void MainComposition::CreateHidden() {
   window_.SetClipboardRequests(&paster_);
   window_.SetClipboardMonitor(&clipboardMonitor_);
   window_.SetHelpCommand([this] { aHelpExecute(platform::RealShell(), folder_); });
+  window_.SetCompanionCommands(&companion_);
   window_.CreateHidden(controller_, filter_.Box());
   paster_.SetOwner(reinterpret_cast<platform::WindowHandle>(window_.Hwnd()));
 }

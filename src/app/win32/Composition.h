@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/CompanionCommands.h"
 #include "app/HotkeyCommands.h"
 #include "app/KeystrokeCommands.h"
 #include "app/KeystrokeHook.h"
@@ -41,7 +42,8 @@ namespace tembric::app::win32 {
 struct MainCompositionArgs {
   platform::FileSystem& files;
   std::string executablePath;
-  std::string caption;  // "Tembric 1.2"
+  std::string caption;      // "Tembric 1.2"
+  std::string versionText;  // "1.2.0.0", for the about box
 };
 
 class MainComposition {
@@ -112,6 +114,8 @@ class MainComposition {
   RecordForm recordForm_;
   editing::RecordDialog recordDialog_;
   editing::RecordWorkflow recordWorkflow_;
+  // "Options..." and the about entry: the companion library tmgui.dll.
+  CompanionCommands companion_;
 };
 
 }  // namespace tembric::app::win32

@@ -19,8 +19,8 @@ constexpr std::array<Command, 14> kCommands = {{
     {kCmdTableShow, "aTableShow", "Show Table", "Show table", nullptr, true},
     {kCmdShowToolBar, "aShowToolBar", "Show toolbar", nullptr, nullptr, true},
     {kCmdShowMainMenu, "aShowMainMenu", "Show main menu", nullptr, nullptr, true},
-    {kCmdOptions, "aOptions", "Options...", nullptr, nullptr, false},
-    {kCmdAbout, "aAbout", "About Tembric...", nullptr, nullptr, false},
+    {kCmdOptions, "aOptions", "Options...", nullptr, nullptr, true},
+    {kCmdAbout, "aAbout", "About Tembric...", nullptr, nullptr, true},
     {kCmdHelp, "aHelp", "Help", nullptr, "F1", true},
     {kCmdShow1, "Show1", "Show", nullptr, nullptr, true},
 }};

@@ -284,6 +284,12 @@ void MainForm::RunCommand(int id) {
       case kCmdHelp:
         if (help_) help_();
         break;
+      case kCmdOptions:
+        if (companion_) companion_->aOptionsExecute();
+        break;
+      case kCmdAbout:
+        if (companion_) companion_->aAboutExecute();
+        break;
     }
   });
 }
@@ -304,7 +310,16 @@ void MainForm::OnTrayMessage(LPARAM event) {
 
 void MainForm::ShowTrayMenu() { PostMessageA(Hwnd(), kOpenTrayMenu, 0, 0); }
 
+void MainForm::DetachTrayMenu() {
+  if (trayMenu_) detachedTrayMenu_ = std::move(trayMenu_);
+}
+
+void MainForm::AttachTrayMenu() {
+  if (!trayMenu_ && detachedTrayMenu_) trayMenu_ = std::move(detachedTrayMenu_);
+}
+
 void MainForm::OpenTrayMenu() {
+  if (!trayMenu_) return;  // detached while the about box is up
   POINT at{};
   GetCursorPos(&at);
   // The menu closes when the user clicks elsewhere only while its owner is

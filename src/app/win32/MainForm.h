@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "app/CompanionCommands.h"
 #include "app/HotkeyCommands.h"
 #include "app/KeystrokeCommands.h"
 #include "app/MainController.h"
@@ -38,7 +39,8 @@ class MainForm final : public Window,
                        public KeystrokeView,
                        public HotkeyContext,
                        public editing::RecordDialogHost,
-                       public paste::ClipboardListingView {
+                       public paste::ClipboardListingView,
+                       public TrayMenuSeam {
  public:
   static constexpr int kBottomStripHeight = 33;
   static constexpr int kInfoHeight = 21;
@@ -65,6 +67,8 @@ class MainForm final : public Window,
   // goes through the controller, as Insert in the filter box and the New
   // hotkey do.
   void SetRecordCommands(editing::RecordWorkflow* commands);
+  // "Options..." and the about entry run there (the companion library).
+  void SetCompanionCommands(CompanionCommands* commands) { companion_ = commands; }
   // Greys a command out in the menus and on the toolbar; a disabled command
   // does not run from its shortcut either.
   void SetCommandEnabled(int id, bool enabled);
@@ -135,6 +139,10 @@ class MainForm final : public Window,
   void SetCollapseTreeEnabled(bool enabled) override;
   bool MainWindowShowing() const override { return IsVisible(); }
 
+  // ---- TrayMenuSeam ---------------------------------------------------------------------
+  void DetachTrayMenu() override;
+  void AttachTrayMenu() override;
+
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -171,6 +179,7 @@ class MainForm final : public Window,
   // The last listing, for a debug window that attaches after it came.
   std::vector<std::string> clipboardFormats_;
   editing::RecordWorkflow* recordCommands_ = nullptr;
+  CompanionCommands* companion_ = nullptr;
   std::set<int> disabledCommands_;
 
   HWND toolBar_ = nullptr;
@@ -182,6 +191,8 @@ class MainForm final : public Window,
   // whether it is shown or not.
   platform::win32::OwnedMenu menuBar_;
   platform::win32::OwnedMenu trayMenu_;
+  // The tray menu while the about box is up; a right click then opens none.
+  platform::win32::OwnedMenu detachedTrayMenu_;
   platform::win32::OwnedAccelerators accelerators_;
   UINT taskbarCreated_ = 0;
   bool trayIconWanted_ = false;

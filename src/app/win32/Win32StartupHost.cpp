@@ -75,6 +75,7 @@ void Win32StartupHost::CreateMainWindow() {
       .files = platform::RealFileSystem(),
       .executablePath = executablePath_,
       .caption = MainWindowCaption(Version()),
+      .versionText = VersionText(Version(), kVersionMajor | kVersionMinor | kVersionRelease | kVersionBuild),
   });
   main_->CreateHidden();
   keyMessages_.SetHandler([main = main_.get()](std::uintptr_t wParam, std::intptr_t lParam) {

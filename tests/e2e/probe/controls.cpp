@@ -1,6 +1,9 @@
 // The controls inside another process's window: a list of them, and the text
 // of its edit boxes.
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "probe.h"
 // after windows.h (probe.h)
@@ -151,6 +154,50 @@ int EditText(const Args& args) {
   }
   std::printf("no edit box in %s\n", Hex(window).c_str());
   return kNo;
+}
+
+}  // namespace probe
+
+namespace probe {
+
+// hotkey HWND [VK MODIFIERS]: the value of a hotkey control (msctls_hotkey32),
+// set first when VK (hexadecimal) and MODIFIERS ("none" or shift, ctrl, alt
+// joined with "+") are given, as the control would take a combination the
+// system keeps from it (a registered hotkey is never typed into it). Prints
+// `hotkey VK MODIFIERS`. The messages carry no pointers, so they work across
+// processes.
+int Hotkey(const Args& args) {
+  if (args.size() != 1 && args.size() != 3) return kUsage;
+  const HWND control = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::strtoull(args[0].c_str(), nullptr, 16)));
+  if (!IsWindow(control) || !SameText(ClassOf(control), HOTKEY_CLASSA)) {
+    std::printf("%s is no hotkey control\n", args[0].c_str());
+    return kNo;
+  }
+  if (args.size() == 3) {
+    const unsigned long vk = std::strtoul(args[1].c_str(), nullptr, 16);
+    BYTE flags = 0;
+    const std::string& mods = args[2];
+    if (mods.find("shift") != std::string::npos) flags |= HOTKEYF_SHIFT;
+    if (mods.find("ctrl") != std::string::npos) flags |= HOTKEYF_CONTROL;
+    if (mods.find("alt") != std::string::npos) flags |= HOTKEYF_ALT;
+    if (vk == 0 || vk > 0xFF) return kUsage;
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutA(control, HKM_SETHOTKEY, MAKEWORD(static_cast<BYTE>(vk), flags), 0, SMTO_ABORTIFHUNG, 5000,
+                             &ignored))
+      return kNo;
+  }
+  DWORD_PTR value = 0;
+  if (!SendMessageTimeoutA(control, HKM_GETHOTKEY, 0, 0, SMTO_ABORTIFHUNG, 5000, &value)) return kNo;
+  const BYTE vk = LOBYTE(LOWORD(value));
+  const BYTE flags = HIBYTE(LOWORD(value));
+  std::string mods;
+  if (flags & HOTKEYF_SHIFT) mods += "shift+";
+  if (flags & HOTKEYF_CONTROL) mods += "ctrl+";
+  if (flags & HOTKEYF_ALT) mods += "alt+";
+  if (mods.empty()) mods = "none+";
+  mods.pop_back();
+  std::printf("hotkey 0x%02X %s\n", vk, mods.c_str());
+  return kYes;
 }
 
 }  // namespace probe

@@ -32,6 +32,7 @@ const Command kCommands[] = {
     {"window-state", probe::WindowState, "[-visible] (CLASS | -name TITLE)"},
     {"close-box", probe::CloseBox, "[-visible] (CLASS | -name TITLE)"},
     {"controls", probe::Controls, "[-visible] (CLASS | -name TITLE)"},
+    {"hotkey", probe::Hotkey, "HWND [VK MODIFIERS]"},
     {"edit-text", probe::EditText, "[-multiline | -single] [-visible] (CLASS | -name TITLE)"},
     {"toolbar", probe::Toolbar, "[-visible] (CLASS | -name TITLE)"},
     {"list-items", probe::ListItems, "[-visible] (CLASS | -name TITLE)"},

@@ -132,6 +132,7 @@ int WaitTree(const Args& args);          // wait-tree WINDOW MIN_ITEMS SECONDS
 int WindowState(const Args& args);       // window-state WINDOW
 int CloseBox(const Args& args);          // close-box WINDOW
 int Controls(const Args& args);          // controls WINDOW
+int Hotkey(const Args& args);            // hotkey HWND [VK MODIFIERS]
 int EditText(const Args& args);          // edit-text [-multiline | -single] WINDOW
 int Toolbar(const Args& args);           // toolbar WINDOW
 int ListItems(const Args& args);         // list-items WINDOW

@@ -1,0 +1,110 @@
+#include "app/CompanionCommands.h"
+
+#include <optional>
+#include <utility>
+
+#include "app/Notices.h"
+#include "app/TmGuiApi.h"
+#include "platform/FileSystem.h"
+#include "platform/Libraries.h"
+
+namespace tembric::app {
+namespace {
+
+// The texts of CompanionInfo as the C struct points to them; lives for the call.
+struct MainWindowArgument {
+  CompanionInfo info;
+  TmGuiMainWindow window{};
+
+  explicit MainWindowArgument(CompanionInfo from) : info(std::move(from)) {
+    window.size = static_cast<unsigned>(sizeof(TmGuiMainWindow));
+    window.settingsPath = info.settingsPath.c_str();
+    window.programName = info.programName.c_str();
+    window.versionText = info.versionText.c_str();
+    window.showHotkey = info.showHotkey.c_str();
+    window.newHotkey = info.newHotkey.c_str();
+  }
+  MainWindowArgument(const MainWindowArgument&) = delete;
+  MainWindowArgument& operator=(const MainWindowArgument&) = delete;
+};
+
+// Runs `call` with the library loaded from `folder` (null when it cannot be
+// loaded); handles the pending messages and unloads afterwards whatever
+// happens. A library is loaded by full path only: without a folder nothing is.
+template <typename Call>
+void WithLibrary(const CompanionDeps& deps, const std::string& folder, Call&& call) {
+  std::optional<platform::LoadedLibrary> library;
+  if (!folder.empty()) library.emplace(deps.libraries, platform::JoinPath(folder, kCompanionLibrary));
+  struct Finally {
+    const CompanionDeps& deps;
+    std::optional<platform::LoadedLibrary>& library;
+    ~Finally() {
+      if (deps.handlePendingMessages) {
+        try {
+          deps.handlePendingMessages();
+        } catch (...) {
+        }
+      }
+      library.reset();
+    }
+  } finally{deps, library};
+  call(library && *library ? &*library : nullptr);
+}
+
+}  // namespace
+
+std::string MissingEntryText(const std::string& entry) { return "Method with name " + entry + " was not found"; }
+
+CompanionCommands::CompanionCommands(CompanionDeps deps) : deps_(std::move(deps)) {}
+
+std::string CompanionCommands::LibraryPath() const {
+  return platform::JoinPath(deps_.executableFolder, kCompanionLibrary);
+}
+
+int CompanionCommands::aOptionsExecute() {
+  std::vector<std::string> used = deps_.usedHotKeys ? deps_.usedHotKeys() : std::vector<std::string>{};
+  std::vector<const char*> items;
+  items.reserve(used.size());
+  for (const std::string& text : used) items.push_back(text.c_str());
+  const TmGuiHotKeyList usedList{static_cast<unsigned>(items.size()), items.empty() ? nullptr : items.data()};
+  const MainWindowArgument main(deps_.info ? deps_.info() : CompanionInfo{});
+
+  int result = 0;
+  WithLibrary(deps_, deps_.executableFolder, [&](const platform::LoadedLibrary* library) {
+    if (!library) {
+      deps_.notices.Show(NoticeKind::Plain, kCannotLoadCompanion);
+      return;
+    }
+    const auto entry = reinterpret_cast<TmGuiShowOptionsProc>(library->Find(TMGUI_SHOW_OPTIONS));
+    if (!entry) {
+      deps_.notices.Show(NoticeKind::Plain, MissingEntryText(TMGUI_SHOW_OPTIONS));
+      return;
+    }
+    result = entry(deps_.applicationWindow ? deps_.applicationWindow() : nullptr, &main.window, &usedList);
+  });
+  if (result == 1 && deps_.loadIni) deps_.loadIni();
+  return result;
+}
+
+void CompanionCommands::aAboutExecute() {
+  deps_.trayMenu.DetachTrayMenu();
+  struct Reattach {
+    TrayMenuSeam& tray;
+    ~Reattach() { tray.AttachTrayMenu(); }
+  } reattach{deps_.trayMenu};
+  const MainWindowArgument main(deps_.info ? deps_.info() : CompanionInfo{});
+  WithLibrary(deps_, deps_.executableFolder, [&](const platform::LoadedLibrary* library) {
+    if (!library) {
+      deps_.notices.Show(NoticeKind::Plain, kCannotLoadCompanion);
+      return;
+    }
+    const auto entry = reinterpret_cast<TmGuiShowAboutProc>(library->Find(TMGUI_SHOW_ABOUT));
+    if (!entry) {
+      deps_.notices.Show(NoticeKind::Plain, MissingEntryText(TMGUI_SHOW_ABOUT));
+      return;
+    }
+    entry(deps_.applicationWindow ? deps_.applicationWindow() : nullptr, &main.window, nullptr);
+  });
+}
+
+}  // namespace tembric::app
