@@ -19,6 +19,12 @@ class Notices {
   virtual ~Notices() = default;
   // Returns when the user has answered the notice.
   virtual void Show(NoticeKind kind, const std::string& text) = 0;
+  // A question with the buttons Yes and No; returns true for Yes once the
+  // user has answered. Notices that cannot ask answer No.
+  virtual bool Confirm(const std::string& text) {
+    (void)text;
+    return false;
+  }
 };
 
 // Runs one handler. An exception it raises ends the handler there: its text

@@ -141,6 +141,8 @@ enum class DataEvent {
 
 class DataTable {
  public:
+  using Bookmark = std::uint64_t;  // see GetBookmark
+
   explicit DataTable(TableSchema schema);
   ~DataTable();
   DataTable(const DataTable&) = delete;
@@ -196,6 +198,21 @@ class DataTable {
   std::size_t DeleteRowsWithNull(std::span<const std::string_view> fields);
   void Delete();  // the next row becomes current, or the previous (with Eof set) when it was the last;
                   // while appending, it drops the new row as Cancel does
+  // Deletes the rows of `rows` (bookmarks; those gone already are passed
+  // over) in one pass over each ordering, instead of a shift of every
+  // ordering per row. An edit in progress is posted first. The visible row
+  // that takes the place of the first deleted one in the active ordering
+  // becomes current (the last visible row, with Eof set, when none follows).
+  // Returns how many went.
+  std::size_t DeleteRows(std::span<const Bookmark> rows);
+  // Changes the rows of `rows` (bookmarks) one after the other: each
+  // becomes the current row in state Edit, `change` reads and sets its
+  // fields (and nothing else: no navigation, no post), and it is posted.
+  // The orderings are put in order once at the end (a merge), instead of
+  // after each row. The row that was current stays current. An exception
+  // from `change` drops that row's changes, keeps the rows done before, and
+  // is passed on.
+  void EditRows(std::span<const Bookmark> rows, const std::function<void(DataTable&)>& change);
   TableState State() const;
 
   // ---- Field access on the current row (the edited row while editing) ----
@@ -261,8 +278,8 @@ class DataTable {
   bool ControlsDisabled() const;
 
   // ---- Positions ---------------------------------------------------------
-  // An opaque handle of the current row, valid until that row is deleted.
-  using Bookmark = std::uint64_t;
+  // Bookmark: an opaque handle of the current row, valid until that row is
+  // deleted (declared at the top of the class).
   Bookmark GetBookmark() const;          // 0 when empty
   bool GotoBookmark(Bookmark bookmark);  // false when the row is gone or outside the range
 

@@ -2,6 +2,9 @@
 // changes, notifications of bound views and bookmarks.
 
 #include <algorithm>
+#include <iterator>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "store/DataTableImpl.h"
 
@@ -361,6 +364,120 @@ bool DataTable::GotoBookmark(Bookmark bookmark) {
   if (p < t.lo || p >= t.hi) return false;
   t.LandOn(p);
   return true;
+}
+
+}  // namespace tembric::store
+
+// ---- Changes of many rows ------------------------------------------------------------
+
+namespace tembric::store {
+
+namespace {
+
+detail::Row* RowOfBookmark(const std::vector<detail::Row*>& all, DataTable::Bookmark bookmark) {
+  const auto it = std::lower_bound(all.begin(), all.end(), bookmark,
+                                   [](const detail::Row* r, DataTable::Bookmark b) { return r->seq < b; });
+  return it == all.end() || (*it)->seq != bookmark ? nullptr : *it;
+}
+
+}  // namespace
+
+std::size_t DataTable::DeleteRows(std::span<const Bookmark> rows) {
+  Impl& t = *impl_;
+  t.CheckActive();
+  t.PostIfEditing();
+  std::unordered_set<const detail::Row*> doomed;
+  doomed.reserve(rows.size());
+  for (const Bookmark bookmark : rows)
+    if (detail::Row* row = RowOfBookmark(t.addition.rows, bookmark)) doomed.insert(row);
+  if (doomed.empty()) return 0;
+  const auto gone = [&](const detail::Row* row) { return doomed.count(row) != 0; };
+  const auto& active = t.order->rows;
+  const std::size_t first = static_cast<std::size_t>(std::find_if(active.begin(), active.end(), gone) - active.begin());
+  std::vector<detail::Row*> freed;
+  freed.reserve(doomed.size());
+  for (detail::Row* row : t.addition.rows)
+    if (gone(row)) freed.push_back(row);
+  t.ForEachOrdering([&](Ordering& o) { std::erase_if(o.rows, gone); });
+  for (detail::Row* row : freed) detail::FreeRow(row);
+  t.current = nullptr;
+  t.RecomputeBounds();
+  t.bof = t.eof = false;
+  if (t.Empty()) {
+    t.bof = t.eof = true;
+  } else if (first < t.lo) {
+    t.MoveTo(t.lo);
+  } else if (first < t.hi) {
+    t.MoveTo(first);
+  } else {
+    t.MoveTo(t.hi - 1);
+    t.eof = true;
+  }
+  t.Notify(DataEvent::DataChanged);
+  t.Scrolled();
+  return freed.size();
+}
+
+void DataTable::EditRows(std::span<const Bookmark> rows, const std::function<void(DataTable&)>& change) {
+  Impl& t = *impl_;
+  t.CheckActive();
+  t.PostIfEditing();
+  detail::Row* keep = t.current;
+  std::unordered_map<const detail::Row*, detail::Row*> replaced;  // old → new
+  std::vector<detail::Row*> olds;
+  // Every ordering but that of addition gets the new rows in one merge.
+  const auto finish = [&] {
+    t.state = TableState::Browse;
+    t.buffer.clear();
+    if (replaced.empty()) {
+      t.current = keep;
+      return;
+    }
+    const auto isOld = [&](const detail::Row* row) { return replaced.count(row) != 0; };
+    const auto reorder = [&](Ordering& o) {
+      std::vector<detail::Row*> fresh;
+      fresh.reserve(replaced.size());
+      for (const detail::Row* old : olds) fresh.push_back(replaced[old]);
+      std::sort(fresh.begin(), fresh.end(),
+                [&](const detail::Row* a, const detail::Row* b) { return t.Less(o, a, b); });
+      std::erase_if(o.rows, isOld);
+      std::vector<detail::Row*> merged;
+      merged.reserve(o.rows.size() + fresh.size());
+      std::merge(o.rows.begin(), o.rows.end(), fresh.begin(), fresh.end(), std::back_inserter(merged),
+                 [&](const detail::Row* a, const detail::Row* b) { return t.Less(o, a, b); });
+      o.rows = std::move(merged);
+    };
+    for (Ordering& o : t.named) reorder(o);
+    if (t.adhoc) reorder(*t.adhoc);
+    for (detail::Row* old : olds) detail::FreeRow(old);
+    t.current = keep;
+    t.Settle(keep);
+    t.Notify(DataEvent::DataChanged);
+  };
+  try {
+    for (const Bookmark bookmark : rows) {
+      auto& all = t.addition.rows;
+      const auto it = std::lower_bound(all.begin(), all.end(), bookmark,
+                                       [](const detail::Row* r, Bookmark b) { return r->seq < b; });
+      if (it == all.end() || (*it)->seq != bookmark) continue;
+      detail::Row* old = *it;
+      t.current = old;
+      t.buffer.clear();
+      for (std::size_t f = 0; f < t.FieldCount(); ++f) t.buffer.push_back(t.codec.Get(*old, f));
+      t.state = TableState::Edit;
+      change(*this);
+      detail::Row* row = t.codec.Build(t.buffer, old->seq);
+      *it = row;  // the order of addition: the same place
+      replaced.emplace(old, row);
+      olds.push_back(old);
+      if (keep == old) keep = row;
+      t.state = TableState::Browse;
+    }
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
 }
 
 }  // namespace tembric::store

@@ -17,7 +17,14 @@ class FakeNotices : public app::Notices {
   };
   std::vector<Notice> shown;
 
+  std::vector<std::string> asked;  // the questions, in order
+  bool answer = true;              // Yes
+
   void Show(app::NoticeKind kind, const std::string& text) override { shown.push_back({kind, text}); }
+  bool Confirm(const std::string& text) override {
+    asked.push_back(text);
+    return answer;
+  }
 };
 
 }  // namespace tembric::fakes

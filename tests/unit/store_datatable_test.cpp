@@ -375,6 +375,77 @@ TEST_F(PeopleTable, AnAdHocOrderingIsMaintainedWhileActive) {
   EXPECT_THAT(Names(table), ElementsAre("bert", "carl", "dora", "emil"));
 }
 
+TEST_F(PeopleTable, DeleteRowsTakesManyRowsInOnePassAndLandsWhereTheFirstStood) {
+  std::vector<DataTable::Bookmark> rows;
+  for (const char* name : {"carl", "bert"}) {
+    ASSERT_TRUE(table.FindKey(std::vector<Value>{name}));
+    rows.push_back(table.GetBookmark());
+  }
+  rows.push_back(rows.front());  // twice, and one gone already, are passed over
+  rows.push_back(987654);
+  int scrolls = 0;
+  table.SetAfterScroll([&](DataTable&) { ++scrolls; });
+  EXPECT_EQ(table.DeleteRows(rows), 2u);
+  EXPECT_EQ(scrolls, 1);
+  EXPECT_EQ(table.AsString("Name"), "dora");  // in the place of "bert"
+  EXPECT_THAT(Names(table), ElementsAre("anna", "dora"));
+  table.SetIndexFieldNames("Age");
+  EXPECT_THAT(Names(table), ElementsAre("anna", "dora"));
+  table.SetIndexName("ByGroupAge");
+  EXPECT_THAT(Names(table), ElementsAre("anna", "dora"));
+  ASSERT_TRUE(table.FindKey(std::vector<Value>{"b"}));
+  EXPECT_EQ(table.DeleteRows(std::vector<DataTable::Bookmark>{table.GetBookmark()}), 1u);
+  EXPECT_TRUE(table.Eof());  // the last row went
+  EXPECT_EQ(table.AsString("Name"), "anna");
+}
+
+TEST_F(PeopleTable, EditRowsChangesManyRowsAndPutsEveryOrderingInOrderOnce) {
+  table.SetIndexFieldNames("Age");  // an ad-hoc ordering, kept too
+  ASSERT_TRUE(table.FindKey(std::vector<Value>{30}));
+  const DataTable::Bookmark anna = table.GetBookmark();
+  table.SetIndexName("ByName");
+  std::vector<DataTable::Bookmark> rows;
+  for (const char* name : {"bert", "dora", "carl"}) {
+    ASSERT_TRUE(table.FindKey(std::vector<Value>{name}));
+    rows.push_back(table.GetBookmark());
+  }
+  ASSERT_TRUE(table.GotoBookmark(anna));
+  std::vector<std::string> seen;
+  table.EditRows(rows, [&](DataTable& row) {
+    EXPECT_EQ(row.State(), TableState::Edit);
+    seen.push_back(row.AsString("Name"));
+    row.Set("Name", "x" + row.AsString("Name"));
+    row.Set("Age", 100 - row.AsInteger("Age"));
+  });
+  EXPECT_THAT(seen, ElementsAre("bert", "dora", "carl"));
+  EXPECT_EQ(table.State(), TableState::Browse);
+  EXPECT_EQ(table.AsString("Name"), "anna");  // still current
+  EXPECT_THAT(Names(table), ElementsAre("anna", "xbert", "xcarl", "xdora"));
+  table.SetIndexName("ByGroupAge");
+  EXPECT_THAT(Names(table), ElementsAre("anna", "xbert", "xdora", "xcarl"));
+  table.SetIndexFieldNames("Age");
+  EXPECT_THAT(Names(table), ElementsAre("anna", "xbert", "xdora", "xcarl"));
+  EXPECT_TRUE(table.FindKey(std::vector<Value>{80}));
+  EXPECT_EQ(table.AsString("Name"), "xcarl");
+}
+
+TEST_F(PeopleTable, EditRowsKeepsTheRowsDoneBeforeAFailure) {
+  std::vector<DataTable::Bookmark> rows;
+  for (const char* name : {"anna", "bert"}) {
+    ASSERT_TRUE(table.FindKey(std::vector<Value>{name}));
+    rows.push_back(table.GetBookmark());
+  }
+  int calls = 0;
+  EXPECT_THROW(table.EditRows(rows,
+                              [&](DataTable& row) {
+                                row.Set("Name", "z" + row.AsString("Name"));
+                                if (++calls == 2) throw TableError("stop");
+                              }),
+               TableError);
+  EXPECT_EQ(table.State(), TableState::Browse);
+  EXPECT_THAT(Names(table), ElementsAre("bert", "carl", "dora", "zanna"));
+}
+
 TEST_F(PeopleTable, PostingAChangedKeyMovesTheRowAndKeepsItCurrent) {
   ASSERT_TRUE(table.FindKey(std::vector<Value>{"anna"}));
   table.Edit();

@@ -64,6 +64,13 @@ MainComposition::MainComposition(MainCompositionArgs args)
           .listing = window_,
           .self = [this] { return reinterpret_cast<platform::WindowHandle>(window_.Hwnd()); },
       }),
+      treeEditing_(tree::TreeEditingDeps{
+          .model = model_,
+          .sync = tree_.Sync(),
+          .records = lifecycle_.Library().records,
+          .files = args_.files,
+          .confirm = [](const std::string& text) { return ProgramNotices().Confirm(text); },
+      }),
       controller_(MainControllerDeps{
           .files = args_.files,
           .folder = folder_,
@@ -185,6 +192,7 @@ void MainComposition::CreateHidden() {
   window_.SetClipboardMonitor(&clipboardMonitor_);
   window_.SetHelpCommand([this] { aHelpExecute(platform::RealShell(), folder_); });
   window_.SetCompanionCommands(&companion_);
+  window_.SetTreeEditing(&treeEditing_);
   window_.CreateHidden(controller_, filter_.Box());
   paster_.SetOwner(reinterpret_cast<platform::WindowHandle>(window_.Hwnd()));
 }

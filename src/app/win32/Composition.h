@@ -30,6 +30,7 @@
 #include "editing/WindowPicker.h"
 #include "paste/ClipboardMonitor.h"
 #include "paste/ImageDecoding.h"
+#include "tree/TreeEditing.h"
 #include "tree/TreeModel.h"
 
 namespace tembric::platform {
@@ -95,6 +96,7 @@ class MainComposition {
    private:
     paste::ClipboardMonitor& monitor_;
   } clipboardChain_{clipboardMonitor_};
+  tree::TreeEditing treeEditing_;
   // "New" as the controller runs it (the New command, Insert in the filter
   // box, the New hotkey): the record workflow once the record dialog exists.
   class NewRecordForward final : public NewRecordSeam {

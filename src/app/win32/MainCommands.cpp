@@ -12,7 +12,7 @@ constexpr std::array<Command, 14> kCommands = {{
     {kCmdNewRecord, "aNewRecord", "New", "New record", "Ins", true},
     {kCmdNewChild, "aNewChild", "Add child", "Add child record", "Ctrl+A", true},
     {kCmdEdit, "aEdit", "Edit", "Record properties", "Ctrl+E", true},
-    {kCmdDelete, "aDelete", "Delete", "Delete selected record", "Ctrl+Del", false},
+    {kCmdDelete, "aDelete", "Delete", "Delete selected record", "Ctrl+Del", true},
     {kCmdCollapseTree, "aCollapseTree", "Collapse tree", nullptr, "Num *", true},
     {kCmdHide, "aHide", "Hide", nullptr, "Esc", true},
     {kCmdShutDown, "aShutDown", "Shut down", "Shut down Tembric", nullptr, true},
@@ -73,6 +73,14 @@ platform::win32::OwnedMenu CreateMainMenuBar() {
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), "&View");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
   return platform::win32::OwnedMenu(bar);
+}
+
+platform::win32::OwnedMenu CreateTreePopupMenu() {
+  const HMENU menu = CreatePopupMenu();
+  for (int id : {kCmdNewRecord, kCmdNewChild, kCmdEdit, kCmdDelete}) Append(menu, id);
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  for (int id : {kCmdCollapseTree, kCmdShowMainMenu, kCmdShowToolBar}) Append(menu, id);
+  return platform::win32::OwnedMenu(menu);
 }
 
 platform::win32::OwnedMenu CreateTrayMenu() {

@@ -44,6 +44,9 @@ std::string ToolTipText(const Command& command);
 
 // File, View and Help, with their submenus.
 platform::win32::OwnedMenu CreateMainMenuBar();
+// TreePopup, the tree's context menu: "New", "Add child", "Edit", "Delete",
+// a separator, "Collapse tree", "Show main menu", "Show toolbar".
+platform::win32::OwnedMenu CreateTreePopupMenu();
 // "Show", then "Shut down".
 platform::win32::OwnedMenu CreateTrayMenu();
 // Ins, Ctrl+A, Ctrl+E, Ctrl+Del, Num *, Esc, F1.

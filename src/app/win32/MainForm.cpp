@@ -1,6 +1,7 @@
 #include "app/win32/MainForm.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "app/win32/Controls.h"
@@ -77,6 +78,7 @@ void MainForm::ShowClipboardFormats(const std::vector<std::string>& formats) {
 
 bool MainForm::TranslateAccelerators(MSG* msg) {
   if (!Hwnd() || !accelerators_ || !IsVisible()) return false;
+  if (treeView_.Dragging()) return false;  // Esc ends the drag, not the window
   if (msg->hwnd != Hwnd() && !IsChild(Hwnd(), msg->hwnd)) return false;
   // An Esc that was already down (held, or pressed when the window was
   // hidden and released elsewhere) does not hide the window shown meanwhile.
@@ -120,10 +122,12 @@ void MainForm::SetToolBarVisible(bool visible) {
 }
 
 void MainForm::SetMenuBarChecked(bool checked) {
+  menuBarChecked_ = checked;
   CheckMenuItem(menuBar_.get(), kCmdShowMainMenu, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainForm::SetToolBarChecked(bool checked) {
+  toolBarChecked_ = checked;
   CheckMenuItem(menuBar_.get(), kCmdShowToolBar, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
@@ -227,6 +231,27 @@ void MainForm::SetRecordCommands(editing::RecordWorkflow* commands) {
   UpdateRecordCommands();
 }
 
+void MainForm::SetTreeEditing(tree::TreeEditing* editing) {
+  treeEditing_ = editing;
+  treeView_.SetDragHandlers({
+      .allowed =
+          [this](tree::NodeHandle node) {
+            bool allowed = false;
+            RunGuarded(
+                [&] { allowed = treeEditing_ && !RecordDialogShowing() && treeEditing_->TreeDragAllowed(node); });
+            return allowed;
+          },
+      .over =
+          [this](tree::NodeHandle target) {
+            bool accepted = false;
+            RunGuarded([&] { accepted = treeEditing_ && treeEditing_->TreeDragOver(target); });
+            return accepted;
+          },
+      .drop = [this](tree::NodeHandle target) { RunGuarded([&] { treeEditing_->TreeDragDrop(target); }); },
+  });
+  UpdateRecordCommands();
+}
+
 void MainForm::SetCommandEnabled(int id, bool enabled) {
   if (enabled) {
     disabledCommands_.erase(id);
@@ -244,6 +269,27 @@ void MainForm::UpdateRecordCommands() {
   bool enabled = false;
   RunGuarded([&] { enabled = recordCommands_ && recordCommands_->aNewChildUpdate(); });
   SetCommandEnabled(kCmdNewChild, enabled);
+  std::optional<bool> deletable;
+  RunGuarded([&] { deletable = treeEditing_ ? treeEditing_->aDeleteUpdate() : std::optional<bool>(false); });
+  if (deletable) SetCommandEnabled(kCmdDelete, *deletable);
+}
+
+void MainForm::OpenTreePopup(POINT at) {
+  if (!treePopup_) return;
+  UpdateRecordCommands();
+  const HMENU menu = treePopup_.get();
+  for (int id :
+       {kCmdNewRecord, kCmdNewChild, kCmdEdit, kCmdDelete, kCmdCollapseTree, kCmdShowMainMenu, kCmdShowToolBar}) {
+    const Command* command = FindCommand(id);
+    const bool enabled = command && command->available && !disabledCommands_.count(id);
+    EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  }
+  CheckMenuItem(menu, kCmdShowMainMenu, MF_BYCOMMAND | (menuBarChecked_ ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, kCmdShowToolBar, MF_BYCOMMAND | (toolBarChecked_ ? MF_CHECKED : MF_UNCHECKED));
+  const int chosen = static_cast<int>(
+      TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, Hwnd(), nullptr));
+  // Run once the tree's notification is over.
+  if (chosen) PostMessageA(Hwnd(), WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
 }
 
 void MainForm::RunCommand(int id) {
@@ -259,6 +305,10 @@ void MainForm::RunCommand(int id) {
         break;
       case kCmdEdit:
         if (recordCommands_) recordCommands_->aEditExecute();
+        break;
+      case kCmdDelete:
+        if (treeEditing_ && treeEditing_->aDeleteUpdate() == true) treeEditing_->aDeleteExecute();
+        UpdateRecordCommands();
         break;
       case kCmdCollapseTree:
         controller_->aCollapseTree();

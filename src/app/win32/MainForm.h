@@ -27,6 +27,7 @@
 #include "paste/ClipboardOffer.h"
 #include "platform/win32/Handles.h"
 #include "tree/SelectionSync.h"
+#include "tree/TreeEditing.h"
 #include "tree/TreeModel.h"
 
 namespace tembric::app::win32 {
@@ -69,6 +70,9 @@ class MainForm final : public Window,
   void SetRecordCommands(editing::RecordWorkflow* commands);
   // "Options..." and the about entry run there (the companion library).
   void SetCompanionCommands(CompanionCommands* commands) { companion_ = commands; }
+  // "Delete" (Ctrl+Del, enabled as aDeleteUpdate says whenever the focus
+  // moves), drag and drop in the tree, and the tree's context menu.
+  void SetTreeEditing(tree::TreeEditing* editing);
   // Greys a command out in the menus and on the toolbar; a disabled command
   // does not run from its shortcut either.
   void SetCommandEnabled(int id, bool enabled);
@@ -162,6 +166,7 @@ class MainForm final : public Window,
   void OnTrayMessage(LPARAM event);
   void OpenTrayMenu();
   void UpdateRecordCommands();
+  void OpenTreePopup(POINT at);
 
   std::string caption_;
   MainController* controller_ = nullptr;
@@ -180,6 +185,7 @@ class MainForm final : public Window,
   std::vector<std::string> clipboardFormats_;
   editing::RecordWorkflow* recordCommands_ = nullptr;
   CompanionCommands* companion_ = nullptr;
+  tree::TreeEditing* treeEditing_ = nullptr;
   std::set<int> disabledCommands_;
 
   HWND toolBar_ = nullptr;
@@ -193,6 +199,9 @@ class MainForm final : public Window,
   platform::win32::OwnedMenu trayMenu_;
   // The tray menu while the about box is up; a right click then opens none.
   platform::win32::OwnedMenu detachedTrayMenu_;
+  platform::win32::OwnedMenu treePopup_;
+  bool menuBarChecked_ = true;  // as "Show main menu" and "Show toolbar" show it
+  bool toolBarChecked_ = true;
   platform::win32::OwnedAccelerators accelerators_;
   UINT taskbarCreated_ = 0;
   bool trayIconWanted_ = false;

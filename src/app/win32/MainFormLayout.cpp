@@ -51,10 +51,13 @@ void MainForm::CreateControls() {
   menuBar_ = CreateMainMenuBar();
   SetMenu(Hwnd(), menuBar_.get());
   trayMenu_ = CreateTrayMenu();
+  treePopup_ = CreateTreePopupMenu();
   accelerators_ = CreateMainAccelerators();
   CreateToolBar();
   treeView_.Create(Hwnd(), kTreeId);
   treeView_.SetDoubleClickHandler([box = filterBox_] { return box->TreeDblClick(); });
+  treeView_.SetContextMenuHandler([this](POINT at) { OpenTreePopup(at); });
+  treeView_.SetFocusMovedHandler([this] { UpdateRecordCommands(); });
   AddChildControl(treeView_);
   splitter_.CreateIn(Hwnd(), [this](int top) { DragSplitter(top); });
   infoLine_ = CreateEdit({.parent = Hwnd(), .id = kInfoId, .readOnly = true});

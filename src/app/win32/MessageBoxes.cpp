@@ -23,6 +23,10 @@ void ShowMessageBox(HWND owner, NoticeKind kind, const std::string& text) {
   MessageBoxA(owner, text.c_str(), Caption().c_str(), MB_OK | icon);
 }
 
+bool AskYesNo(const std::string& text) {
+  return MessageBoxA(nullptr, text.c_str(), Caption().c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 MessageBoxNotices& ProgramNotices() {
   static MessageBoxNotices notices;
   return notices;

@@ -17,10 +17,14 @@ void ShowMessageBox(NoticeKind kind, const std::string& text);
 // The same, modal over `owner` (a dialog that must wait for the answer).
 void ShowMessageBox(HWND owner, NoticeKind kind, const std::string& text);
 
+// A confirmation box (question icon, Yes and No, no owner); true for Yes.
+bool AskYesNo(const std::string& text);
+
 // app::Notices shown as message boxes.
 class MessageBoxNotices final : public Notices {
  public:
   void Show(NoticeKind kind, const std::string& text) override { ShowMessageBox(kind, text); }
+  bool Confirm(const std::string& text) override { return AskYesNo(text); }
 };
 
 // The notices of the whole program.

@@ -31,6 +31,13 @@ class Mirroring {
 
 NodeHandle NodeOfParam(LPARAM param) { return static_cast<NodeHandle>(param); }
 
+constexpr UINT_PTR kDragSubclassId = 0x44524147;  // "DRAG"
+// Opens a collapsed folder the mouse has rested on while dragging.
+constexpr UINT_PTR kHoverTimer = 0x4452;
+constexpr UINT kHoverMs = 600;
+
+POINT PointOf(LPARAM lp) { return POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))}; }
+
 struct SortOrder {
   std::unordered_map<NodeHandle, std::size_t> position;
 };
@@ -58,8 +65,7 @@ HWND RecordTreeView::Create(HWND parent, int id) {
       .parent = parent,
       .className = WC_TREEVIEWA,
       // Expand buttons (top level included), no lines, whole rows selected.
-      .style =
-          WS_TABSTOP | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_FULLROWSELECT | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP,
+      .style = WS_TABSTOP | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_FULLROWSELECT | TVS_SHOWSELALWAYS,
       .exStyle = WS_EX_CLIENTEDGE,
       .id = id,
   });
@@ -68,11 +74,13 @@ HWND RecordTreeView::Create(HWND parent, int id) {
   TreeView_SetImageList(tree_, normalImages_.get(), TVSIL_NORMAL);
   TreeView_SetImageList(tree_, stateImages_.get(), TVSIL_STATE);
   TreeView_SetTextColor(tree_, ToColorRef(tree::kNodeTextColour));
-
   return tree_;
 }
 
 void RecordTreeView::Attach() {
+  // Installed last, so that the drag sees the mouse and Esc before the
+  // filter box's key handling does.
+  SetWindowSubclass(tree_, &DragProc, kDragSubclassId, reinterpret_cast<DWORD_PTR>(this));
   childrenShown_.insert(kNoNode);
   {
     Mirroring guard(mirroring_);
@@ -249,6 +257,7 @@ void RecordTreeView::ExpansionChanged(NodeHandle node, bool expanded) {
 }
 
 void RecordTreeView::FocusMoved(NodeHandle, NodeHandle newNode) {
+  if (focusMoved_) focusMoved_();
   if (mirroring_) return;
   const HTREEITEM item = EnsureItem(newNode);
   Mirroring guard(mirroring_);
@@ -343,6 +352,16 @@ LRESULT RecordTreeView::Notify(NMHDR* header, bool* handled) {
       GetCursorPos(&hit.pt);
       ScreenToClient(tree_, &hit.pt);
       if (const HTREEITEM item = TreeView_HitTest(tree_, &hit)) TreeView_SelectItem(tree_, item);
+      if (!contextMenu_) return 0;
+      POINT at{};
+      GetCursorPos(&at);
+      contextMenu_(at);
+      return TRUE;  // no WM_CONTEXTMENU after it
+    }
+    case TVN_BEGINDRAGA:
+    case TVN_BEGINDRAGW: {
+      auto* drag = reinterpret_cast<NMTREEVIEWA*>(header);
+      BeginDrag(drag->itemNew.hItem, NodeOfParam(drag->itemNew.lParam));
       return 0;
     }
     case NM_CUSTOMDRAW:
@@ -350,6 +369,140 @@ LRESULT RecordTreeView::Notify(NMHDR* header, bool* handled) {
   }
   *handled = false;
   return 0;
+}
+
+// ---- Drag and drop ---------------------------------------------------------------
+
+void RecordTreeView::BeginDrag(HTREEITEM item, NodeHandle node) {
+  if (dragging_ || !item || mirroring_) return;
+  // The drag moves the focused node: the row under the mouse is focused first.
+  TreeView_SelectItem(tree_, item);
+  if (model_.Focused() != node || !drag_.allowed || !drag_.allowed(node)) return;
+  dragging_ = true;
+  hovered_ = nullptr;
+  SetCapture(tree_);
+}
+
+NodeHandle RecordTreeView::NodeAt(POINT client, HTREEITEM* item) const {
+  TVHITTESTINFO hit{};
+  hit.pt = client;
+  *item = TreeView_HitTest(tree_, &hit);
+  if (!*item || !(hit.flags & (TVHT_ONITEM | TVHT_ONITEMBUTTON | TVHT_ONITEMINDENT | TVHT_ONITEMRIGHT))) {
+    *item = nullptr;
+    return kNoNode;
+  }
+  TVITEMA data{};
+  data.mask = TVIF_PARAM | TVIF_HANDLE;
+  data.hItem = *item;
+  SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+  return NodeOfParam(data.lParam);
+}
+
+void RecordTreeView::DragMove(POINT client) {
+  HTREEITEM item = nullptr;
+  const NodeHandle target = NodeAt(client, &item);
+  const bool accepted = target != kNoNode && drag_.over && drag_.over(target);
+  {
+    Mirroring guard(mirroring_);
+    TreeView_SelectDropTarget(tree_, accepted ? item : nullptr);
+  }
+  SetCursor(LoadCursor(nullptr, accepted ? IDC_ARROW : IDC_NO));
+  if (item != hovered_) {
+    hovered_ = item;
+    if (item) {
+      SetTimer(tree_, kHoverTimer, kHoverMs, nullptr);
+    } else {
+      KillTimer(tree_, kHoverTimer);
+    }
+  }
+}
+
+void RecordTreeView::OpenHoveredFolder() {
+  KillTimer(tree_, kHoverTimer);
+  if (!dragging_ || !hovered_) return;
+  POINT at{};
+  GetCursorPos(&at);
+  ScreenToClient(tree_, &at);
+  HTREEITEM item = nullptr;
+  const NodeHandle node = NodeAt(at, &item);
+  if (item != hovered_ || node == kNoNode || model_.Expanded(node) || model_.ChildCount(node) == 0) return;
+  model_.Expand(node);
+  DragMove(at);
+}
+
+void RecordTreeView::EndDrag(bool drop, POINT client) {
+  if (!dragging_) return;
+  dragging_ = false;
+  hovered_ = nullptr;
+  KillTimer(tree_, kHoverTimer);
+  {
+    Mirroring guard(mirroring_);
+    TreeView_SelectDropTarget(tree_, nullptr);
+  }
+  if (GetCapture() == tree_) ReleaseCapture();
+  SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  if (!drop) return;
+  HTREEITEM item = nullptr;
+  const NodeHandle target = NodeAt(client, &item);
+  if (target != kNoNode && drag_.over && drag_.over(target) && drag_.drop) drag_.drop(target);
+}
+
+LRESULT CALLBACK RecordTreeView::DragProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+  return reinterpret_cast<RecordTreeView*>(self)->OnDragMessage(hwnd, msg, wp, lp);
+}
+
+LRESULT RecordTreeView::OnDragMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCDESTROY) {
+    dragging_ = false;
+    RemoveWindowSubclass(hwnd, &DragProc, kDragSubclassId);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  if (msg == WM_CONTEXTMENU && !dragging_ && contextMenu_) {
+    // The menu key or Shift+F10: the menu at the focused row.
+    POINT at = PointOf(lp);
+    if (at.x == -1 && at.y == -1) {
+      RECT row{};
+      const HTREEITEM selected = TreeView_GetSelection(tree_);
+      if (selected && TreeView_GetItemRect(tree_, selected, &row, TRUE)) {
+        at = {row.left, row.bottom};
+      } else {
+        at = {0, 0};
+      }
+      ClientToScreen(tree_, &at);
+    }
+    contextMenu_(at);
+    return 0;
+  }
+  if (!dragging_) return DefSubclassProc(hwnd, msg, wp, lp);
+  switch (msg) {
+    case WM_MOUSEMOVE:
+      DragMove(PointOf(lp));
+      return 0;
+    case WM_LBUTTONUP:
+      EndDrag(true, PointOf(lp));
+      return 0;
+    case WM_RBUTTONDOWN:
+      EndDrag(false, PointOf(lp));
+      return 0;
+    case WM_KEYDOWN:
+      if (wp == VK_ESCAPE) EndDrag(false, {});
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lp) != tree_) EndDrag(false, {});
+      break;
+    case WM_CANCELMODE:
+      EndDrag(false, {});
+      break;
+    case WM_TIMER:
+      if (wp == kHoverTimer) {
+        OpenHoveredFolder();
+        return 0;
+      }
+      break;
+    case WM_SETCURSOR:
+      return TRUE;  // the drag's cursor stays
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 LRESULT RecordTreeView::CustomDraw(NMTVCUSTOMDRAW* draw) {

@@ -41,6 +41,26 @@ class RecordTreeView final : public tree::TreeObserver, public ChildControl {
   // closed the row's folder itself, so that the control does not toggle it
   // a second time.
   void SetDoubleClickHandler(std::function<bool()> handler) { doubleClick_ = std::move(handler); }
+  // After a right click has selected the row under the mouse (or Shift+F10,
+  // the menu key): opens the tree's context menu at `screen`.
+  void SetContextMenuHandler(std::function<void(POINT screen)> handler) { contextMenu_ = std::move(handler); }
+  // Whenever the model's focus moved.
+  void SetFocusMovedHandler(std::function<void()> handler) { focusMoved_ = std::move(handler); }
+
+  // Drag and drop of the focused node within the control: a drag starts on
+  // the row under the mouse (focused first) when `allowed`; while the mouse
+  // moves with the button down, the row under it is highlighted when `over`
+  // accepts it (the cursor says "no" otherwise), and a collapsed folder
+  // under the mouse opens after a short hover; releasing the button over an
+  // accepted row runs `drop`. Esc, the right button or a lost capture
+  // cancels. Only the control's own rows are dropped.
+  struct DragHandlers {
+    std::function<bool(tree::NodeHandle node)> allowed;
+    std::function<bool(tree::NodeHandle target)> over;
+    std::function<void(tree::NodeHandle target)> drop;
+  };
+  void SetDragHandlers(DragHandlers handlers) { drag_ = std::move(handlers); }
+  bool Dragging() const { return dragging_; }
 
   // ---- ChildControl ----------------------------------------------------------
   HWND ControlHwnd() const override { return tree_; }
@@ -71,9 +91,23 @@ class RecordTreeView final : public tree::TreeObserver, public ChildControl {
   // The notifications other than the double click; sets *handled.
   LRESULT Notify(NMHDR* header, bool* handled);
   LRESULT CustomDraw(NMTVCUSTOMDRAW* draw);
+  // Drag and drop.
+  void BeginDrag(HTREEITEM item, tree::NodeHandle node);
+  // The node of the row under the client point, and its item.
+  tree::NodeHandle NodeAt(POINT client, HTREEITEM* item) const;
+  void DragMove(POINT client);
+  void EndDrag(bool drop, POINT client);
+  void OpenHoveredFolder();
+  static LRESULT CALLBACK DragProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+  LRESULT OnDragMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
   tree::TreeModel& model_;
   std::function<bool()> doubleClick_;
+  std::function<void(POINT)> contextMenu_;
+  std::function<void()> focusMoved_;
+  DragHandlers drag_;
+  bool dragging_ = false;
+  HTREEITEM hovered_ = nullptr;  // the row under the mouse while dragging
   HWND tree_ = nullptr;
   platform::win32::OwnedImageList normalImages_;
   platform::win32::OwnedImageList stateImages_;

@@ -28,6 +28,7 @@ const Command kCommands[] = {
     {"busy", probe::Busy, "CLASS MS"},
     {"wait-started", probe::WaitStarted, "MAIN_CLASS SPLASH_CLASS SECONDS"},
     {"tree-items", probe::TreeItems, "[-visible] (CLASS | -name TITLE)"},
+    {"tree-item-rect", probe::TreeItemRect, "[-visible] (CLASS | -name TITLE) TEXT"},
     {"wait-tree", probe::WaitTree, "[-visible] (CLASS | -name TITLE) MIN_ITEMS SECONDS"},
     {"window-state", probe::WindowState, "[-visible] (CLASS | -name TITLE)"},
     {"close-box", probe::CloseBox, "[-visible] (CLASS | -name TITLE)"},

@@ -128,6 +128,7 @@ int Answers(const Args& args);           // answers CLASS SECONDS
 int Busy(const Args& args);              // busy CLASS MS
 int WaitStarted(const Args& args);       // wait-started MAIN SPLASH SECONDS
 int TreeItems(const Args& args);         // tree-items WINDOW
+int TreeItemRect(const Args& args);      // tree-item-rect WINDOW TEXT
 int WaitTree(const Args& args);          // wait-tree WINDOW MIN_ITEMS SECONDS
 int WindowState(const Args& args);       // window-state WINDOW
 int CloseBox(const Args& args);          // close-box WINDOW

@@ -3,6 +3,7 @@
 // item structure and text buffer placed in the owning process).
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "probe.h"
 // after windows.h (probe.h)
@@ -135,6 +136,42 @@ int TreeItems(const Args& args) {
     std::printf("item %d %d %s %s %s\n", item.depth, item.children, item.expanded ? "expanded" : "collapsed",
                 item.selected ? "selected" : "-", Escape(item.text).c_str());
   return kYes;
+}
+
+// Prints "rect L T R B middle X Y": the screen rectangle of the text of the
+// first item a user can reach by scrolling whose caption is TEXT
+// (TVM_GETITEMRECT with the rectangle placed in the tree's process). Exit 1
+// when there is no such item or its row is scrolled out of view.
+int TreeItemRect(const Args& args) {
+  std::size_t pos = 0;
+  HWND window = nullptr;
+  if (const int rc = FindOne(args, &pos, &window); rc != kYes) return rc;
+  if (pos + 1 != args.size()) return kUsage;
+  const std::string& text = args[pos];
+  HWND tree = TreeOf(window);
+  if (tree == nullptr) return kNo;
+  TreeReader reader(tree);
+  std::vector<TreeItem> items;
+  if (!reader.Ok() || !reader.Walk(reader.Next(nullptr, TVGN_ROOT), 0, &items)) return kNo;
+  for (const auto& item : items) {
+    if (item.text != text) continue;
+    RemoteMemory memory(tree, sizeof(RECT));
+    // TVM_GETITEMRECT takes the item's handle in the rectangle's first bytes.
+    RECT rect{};
+    std::memcpy(&rect, &item.handle, sizeof item.handle);
+    LRESULT ok = 0;
+    if (!memory.Ok() || !memory.Write(0, &rect, sizeof rect) ||
+        !SendWithin(tree, TVM_GETITEMRECT, TRUE, memory.Param(), &ok) || !ok || !memory.Read(0, &rect, sizeof rect))
+      return kNo;
+    RECT client{};
+    GetClientRect(tree, &client);
+    if (rect.bottom <= client.top || rect.top >= client.bottom) return kNo;
+    MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    std::printf("rect %ld %ld %ld %ld middle %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom,
+                (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    return kYes;
+  }
+  return kNo;
 }
 
 // Prints "waiting" at once, then waits until the window is visible, its tree
