@@ -270,8 +270,8 @@ DecodedImage DecodeBmp(std::span<const std::uint8_t> file) {
 }
 
 std::vector<std::uint8_t> EncodeBmp(const DecodedImage& image) {
-  std::vector<std::uint8_t> file(kFileHeaderSize, 0);
   const std::size_t total = kFileHeaderSize + image.dib.size();
+  std::vector<std::uint8_t> file(total, 0);
   const std::size_t pixels = image.dib.empty() ? kFileHeaderSize : kFileHeaderSize + image.PixelOffset();
   file[0] = 'B';
   file[1] = 'M';
@@ -279,7 +279,7 @@ std::vector<std::uint8_t> EncodeBmp(const DecodedImage& image) {
     file[2 + i] = static_cast<std::uint8_t>(total >> (8 * i));
     file[10 + i] = static_cast<std::uint8_t>(pixels >> (8 * i));
   }
-  file.insert(file.end(), image.dib.begin(), image.dib.end());
+  std::copy(image.dib.begin(), image.dib.end(), file.begin() + kFileHeaderSize);
   return file;
 }
 
