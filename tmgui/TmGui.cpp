@@ -149,6 +149,49 @@ triggers::KeyValue KeyValueOf(WORD control) {
   return value;
 }
 
+// A modal dialog made from an in-memory template. Its handler runs inside
+// the system's dialog procedure, so no exception may leave it: one ends the
+// dialog, and its text is shown once the dialog has closed.
+class ModalDialog {
+ public:
+  virtual ~ModalDialog() = default;
+  ModalDialog(const ModalDialog&) = delete;
+  ModalDialog& operator=(const ModalDialog&) = delete;
+
+ protected:
+  ModalDialog(HWND owner, const char* failureText) : owner_(owner), failureText_(failureText) {}
+
+  void RunModal(const wchar_t* title) {
+    const std::vector<WORD> words = DialogTemplate(title);
+    DialogBoxIndirectParamA(Instance(), reinterpret_cast<const DLGTEMPLATE*>(words.data()), owner_, &Proc,
+                            reinterpret_cast<LPARAM>(this));
+    if (!failure_.empty()) ShowFailure(owner_, failure_.c_str());
+  }
+
+  virtual INT_PTR Handle(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) = 0;
+
+  HWND owner_;
+
+ private:
+  static INT_PTR CALLBACK Proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lp);
+    auto* self = reinterpret_cast<ModalDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!self) return FALSE;
+    try {
+      return self->Handle(dialog, msg, wp, lp);
+    } catch (const std::exception& error) {
+      self->failure_ = error.what();
+    } catch (...) {
+      self->failure_ = self->failureText_;
+    }
+    EndDialog(dialog, IDCANCEL);
+    return TRUE;
+  }
+
+  const char* failureText_;
+  std::string failure_;
+};
+
 // ---- Options ------------------------------------------------------------------------------
 
 enum OptionsId : int {
@@ -166,35 +209,15 @@ enum OptionsId : int {
   kMessageId,
 };
 
-class OptionsDialog {
+class OptionsDialog final : public ModalDialog {
  public:
   OptionsDialog(app::OptionsDialogLogic& logic, platform::Hotkeys& names, HWND owner)
-      : logic_(logic), names_(names), owner_(owner) {}
+      : ModalDialog(owner, "The options dialog failed"), logic_(logic), names_(names) {}
 
-  void Run() {
-    const std::vector<WORD> words = DialogTemplate(L"Options");
-    DialogBoxIndirectParamA(Instance(), reinterpret_cast<const DLGTEMPLATE*>(words.data()), owner_, &Proc,
-                            reinterpret_cast<LPARAM>(this));
-    if (!failure_.empty()) ShowFailure(owner_, failure_.c_str());
-  }
+  void Run() { RunModal(L"Options"); }
 
  private:
-  static INT_PTR CALLBACK Proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lp);
-    auto* self = reinterpret_cast<OptionsDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (!self) return FALSE;
-    try {
-      return self->Handle(dialog, msg, wp, lp);
-    } catch (const std::exception& error) {
-      self->failure_ = error.what();
-    } catch (...) {
-      self->failure_ = "The options dialog failed";
-    }
-    EndDialog(dialog, IDCANCEL);
-    return TRUE;
-  }
-
-  INT_PTR Handle(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+  INT_PTR Handle(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) override {
     switch (msg) {
       case WM_INITDIALOG:
         dialog_ = dialog;
@@ -370,53 +393,36 @@ class OptionsDialog {
 
   app::OptionsDialogLogic& logic_;
   platform::Hotkeys& names_;
-  HWND owner_;
   HWND dialog_ = nullptr;
   DialogFont font_;
   triggers::KeyValue showInitial_ = 0;
   triggers::KeyValue newInitial_ = 0;
-  std::string failure_;
 };
 
 // ---- About ------------------------------------------------------------------------------
 
-class AboutBox {
+class AboutBox final : public ModalDialog {
  public:
-  AboutBox(std::vector<std::string> lines, HWND owner) : lines_(std::move(lines)), owner_(owner) {}
+  AboutBox(std::vector<std::string> lines, HWND owner)
+      : ModalDialog(owner, "The about box failed"), lines_(std::move(lines)) {}
 
-  void Run() {
-    const std::vector<WORD> words = DialogTemplate(L"About Tembric");
-    DialogBoxIndirectParamA(Instance(), reinterpret_cast<const DLGTEMPLATE*>(words.data()), owner_, &Proc,
-                            reinterpret_cast<LPARAM>(this));
-    if (!failure_.empty()) ShowFailure(owner_, failure_.c_str());
-  }
+  void Run() { RunModal(L"About Tembric"); }
 
  private:
-  static INT_PTR CALLBACK Proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lp);
-    auto* self = reinterpret_cast<AboutBox*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (!self) return FALSE;
-    try {
-      switch (msg) {
-        case WM_INITDIALOG:
-          self->Create(dialog);
-          SetFocus(GetDlgItem(dialog, IDOK));
-          return FALSE;
-        case WM_COMMAND:
-          if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
-            EndDialog(dialog, IDOK);
-            return TRUE;
-          }
-          return FALSE;
-      }
-      return FALSE;
-    } catch (const std::exception& error) {
-      self->failure_ = error.what();
-    } catch (...) {
-      self->failure_ = "The about box failed";
+  INT_PTR Handle(HWND dialog, UINT msg, WPARAM wp, LPARAM) override {
+    switch (msg) {
+      case WM_INITDIALOG:
+        Create(dialog);
+        SetFocus(GetDlgItem(dialog, IDOK));
+        return FALSE;
+      case WM_COMMAND:
+        if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+          EndDialog(dialog, IDOK);
+          return TRUE;
+        }
+        return FALSE;
     }
-    EndDialog(dialog, IDCANCEL);
-    return TRUE;
+    return FALSE;
   }
 
   void Create(HWND dialog) {
@@ -463,10 +469,8 @@ class AboutBox {
   };
 
   std::vector<std::string> lines_;
-  HWND owner_;
   DialogFont font_;
   TitleFont title_;
-  std::string failure_;
 };
 
 // The hotkey control's class, from the common controls the program has

@@ -125,23 +125,8 @@ delete)
   printf '%s\n' "$paths" | grep -qx '\\Archive' || fail "tembric.db lost \\Archive:"$'\n'"$paths"
   ;;
 drag)
-  step "Welcome dragged onto Archive"
-  from=$(item_middle "Welcome") || fail "no row \"Welcome\" in the tree"
-  to=$(item_middle "Archive") || fail "no row \"Archive\" in the tree"
-  read -r fx fy <<<"$from"
-  read -r tx ty <<<"$to"
-  xdotool mousemove "$fx" "$fy"
-  sleep 0.2
-  xdotool mousedown 1
-  # Past the drag threshold first, then to the target in steps.
-  for ((i = 1; i <= 10; i++)); do
-    xdotool mousemove "$((fx + i))" "$((fy + (ty - fy) * i / 10))"
-    sleep 0.05
-  done
-  step "resting on the collapsed Mail opens it"
-  mail=$(item_middle "Mail (3)") || fail "no row \"Mail (3)\" in the tree"
-  # shellcheck disable=SC2086  # "X Y"
-  xdotool mousemove $mail
+  step "Welcome dragged, resting on the collapsed Mail opens it"
+  drag_to Welcome 'Mail (3)'
   # shellcheck disable=SC2317  # called through wait_for
   mail_open() { probe tree-items "$MAIN_CLASS" | grep -q '^item 0 [0-9-]* expanded - Mail (3)$'; }
   wait_for mail_open 5 || fail "Mail did not open under the dragging mouse:"$'\n'"$(probe tree-items "$MAIN_CLASS")"
