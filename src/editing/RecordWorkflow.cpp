@@ -12,6 +12,7 @@
 #include "store/BlobFile.h"
 #include "store/DataTable.h"
 #include "tree/BuildTree.h"
+#include "tree/FolderRows.h"
 #include "tree/SelectionSync.h"
 #include "tree/TreeModel.h"
 #include "triggers/HotkeySlots.h"
@@ -468,46 +469,13 @@ void RecordWorkflow::MoveRecord(const std::string& oldPath, const std::string& n
   store::DataTable& records = deps_.library.records;
   tree::TreeModel& model = deps_.model;
   records.CancelRange();
-  if (folder) RewriteRowsBelow(oldPath, newPath);
+  if (folder) tree::MoveRowsInFolder(records, model, deps_.sync, oldPath, newPath);
   deps_.sync.PositionOnKey(newPath);
   const NodeHandle own = deps_.sync.CurrentRowNode();
   const NodeHandle parent = FolderNode(records.AsString("Category"));
   if (own != kNoNode && model.Parent(own) != parent) model.MoveTo(own, parent);
   deps_.sync.PositionOnKey(newPath);
   if (own != kNoNode) model.SortChildren(model.Parent(own));
-}
-
-void RecordWorkflow::RewriteRowsBelow(const std::string& oldPath, const std::string& newPath) {
-  store::DataTable& records = deps_.library.records;
-  tree::TreeModel& model = deps_.model;
-  // The rows inside the folder follow one another in path order from
-  // "<old path>\"; they are all found first, since each rewritten row moves
-  // to its new place in that order.
-  const std::string inside = oldPath + "\\";
-  std::vector<store::DataTable::Bookmark> rows;
-  deps_.sync.PositionNearest(inside);
-  while (!records.IsEmpty() && records.AsString("FullName").starts_with(inside)) {
-    if (store::IsAtOrBelow(records.AsString("Category"), oldPath)) rows.push_back(records.GetBookmark());
-    records.Next();
-    if (records.Eof()) break;
-  }
-  for (const store::DataTable::Bookmark row : rows) {
-    if (!records.GotoBookmark(row)) continue;
-    records.Edit();
-    const std::string category = newPath + records.AsString("Category").substr(oldPath.size());
-    const std::string subject = records.AsString("Subject");
-    const std::string fullName = store::MakeFullName(category, subject);
-    records.Set("Category", category);
-    records.Set("FullName", fullName);
-    records.Post();
-    const NodeHandle node = deps_.sync.CurrentRowNode();
-    if (node == kNoNode) continue;
-    tree::TNodeData* data = model.Data(node);
-    data->Subject = tree::ShortString(subject);
-    data->Category = tree::ShortString(category);
-    data->FullName = tree::ShortString(fullName);
-    model.NotifyChanged(node);
-  }
 }
 
 }  // namespace tembric::editing

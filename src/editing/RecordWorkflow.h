@@ -106,7 +106,6 @@ class RecordWorkflow {
   // After a rename or a move: the rows below a folder get the new path, and
   // the record's node goes under its new parent, sorted among its siblings.
   void MoveRecord(const std::string& oldPath, const std::string& newPath, bool folder);
-  void RewriteRowsBelow(const std::string& oldPath, const std::string& newPath);
   // The node of the folder row `category`; kNoNode for the top level or when
   // no row has that path.
   tree::NodeHandle FolderNode(const std::string& category);

@@ -7,6 +7,7 @@
 #include "store/DataTable.h"
 #include "store/Tables.h"
 #include "tree/CollapseTree.h"
+#include "tree/FolderRows.h"
 #include "tree/SelectionSync.h"
 #include "tree/TreeModel.h"
 
@@ -60,21 +61,6 @@ bool TreeEditing::OnRowOf(const TNodeData& data) {
   return deps_.sync.PositionOnKey(data.FullName);
 }
 
-void TreeEditing::RowsBelow(const std::string& path, std::vector<std::uint64_t>& rows) {
-  store::DataTable& records = deps_.records;
-  // They follow one another in path order from "<path>\"; what lies in the
-  // folder is decided by its Category alone ("\Ab\x" is not in "\A").
-  const std::string inside = path + "\\";
-  records.DisableControls();
-  deps_.sync.PositionNearest(inside);
-  while (!records.IsEmpty() && records.AsString("FullName").starts_with(inside)) {
-    if (store::IsAtOrBelow(records.AsString("Category"), path)) rows.push_back(records.GetBookmark());
-    records.Next();
-    if (records.Eof()) break;
-  }
-  records.EnableControls();
-}
-
 void TreeEditing::DeleteContextItemsOf(const std::string& path) {
   TreeModel& model = deps_.model;
   for (const NodeHandle top : model.Children(kNoNode)) {
@@ -119,7 +105,7 @@ void TreeEditing::aDeleteExecute() {
   records.CancelRange();
   const std::string path = records.AsString("FullName");
   std::vector<store::DataTable::Bookmark> rows = {records.GetBookmark()};
-  RowsBelow(path, rows);
+  AppendRowsInFolder(records, sync, path, rows);
   // One pass over the table for all of them, then the row that follows
   // them in path order.
   records.DeleteRows(rows);
@@ -191,32 +177,7 @@ void TreeEditing::TreeDragDrop(NodeHandle target) {
 
   // The rows below the old path get the new one, all in one change of the
   // table; their nodes travel with the moved node and get their data.
-  std::vector<store::DataTable::Bookmark> rows;
-  RowsBelow(oldPath, rows);
-  struct NodeChange {
-    NodeHandle node;
-    std::string subject, category, fullName;
-  };
-  std::vector<NodeChange> nodes;
-  nodes.reserve(rows.size());
-  records.EditRows(rows, [&](store::DataTable& row) {
-    const std::string category = newPath + row.AsString("Category").substr(oldPath.size());
-    std::string subject = row.AsString("Subject");
-    std::string fullName = store::MakeFullName(category, subject);
-    row.Set("Category", category);
-    row.Set("FullName", fullName);
-    const std::int64_t value = row.AsInteger("Node");
-    const auto node = static_cast<NodeHandle>(value);
-    if (value == node && model.IsValid(node))
-      nodes.push_back({node, std::move(subject), ShortString(category), std::move(fullName)});
-  });
-  for (NodeChange& change : nodes) {
-    TNodeData* below = model.Data(change.node);
-    below->Subject = ShortString(change.subject);
-    below->Category = std::move(change.category);
-    below->FullName = ShortString(change.fullName);
-    model.NotifyChanged(change.node);
-  }
+  MoveRowsInFolder(records, model, sync, oldPath, newPath);
   records.Save(deps_.files);
 }
 

@@ -5,7 +5,7 @@
 // step; what lies in a folder is decided by store::IsAtOrBelow alone, so that
 // "\Ab\x" never counts as inside "\A".
 //
-// Choices the Part leaves open: the context folder ("*WinContext") and its
+// Beyond the acceptance rules: the context folder ("*WinContext") and its
 // context items are neither dragged nor dropped on, and only the tree's own
 // nodes are dropped (the window passes nothing else). A drop onto a folder
 // that already holds a record of the same Subject (letter case folded, as
@@ -32,7 +32,7 @@ namespace tembric::tree {
 class SelectionSync;
 class TreeModel;
 
-// "Are you shure you want to remove '<Subject>'?" (the Part's spelling).
+// "Are you shure you want to remove '<Subject>'?" (the spelling is the program's own).
 std::string DeleteConfirmationText(const std::string& subject);
 
 struct TreeEditingDeps {
@@ -61,7 +61,7 @@ class TreeEditing {
   // A drag may start on `node`: not the plugins folder or below it, not the
   // context folder or a context item.
   bool TreeDragAllowed(NodeHandle node) const;
-  // The focused node may be dropped on `target` (the six rules of the Part,
+  // The focused node may be dropped on `target` (the six acceptance rules,
   // the context folder refused, a record of the same Subject in the target
   // refused).
   bool TreeDragOver(NodeHandle target) const;
@@ -78,8 +78,6 @@ class TreeEditing {
   // Makes the row of `node` current when it is not; false when there is none.
   bool OnRowOf(const TNodeData& data);
   void DeleteContextItemsOf(const std::string& path);
-  // Appends the bookmarks of the rows below the folder `path` (after-scroll detached).
-  void RowsBelow(const std::string& path, std::vector<std::uint64_t>& rows);
 
   TreeEditingDeps deps_;
 };
