@@ -59,8 +59,10 @@ int ListItems(const Args& args) {
       const char* check = "-";
       if (extended & LVS_EX_CHECKBOXES) check = ((state & LVIS_STATEIMAGEMASK) >> 12) == 2 ? "checked" : "unchecked";
       std::string line;
-      for (int c = 0; c < (columns > 0 ? columns : 1); ++c)
-        line += (c ? "\t" : "") + Escape(CellText(list, memory, i, c));
+      for (int c = 0; c < (columns > 0 ? columns : 1); ++c) {
+        if (c) line += '\t';
+        line += Escape(CellText(list, memory, i, c));
+      }
       std::printf("item %s %s %s\n", check, (state & LVIS_SELECTED) ? "selected" : "-", line.c_str());
     }
   }
