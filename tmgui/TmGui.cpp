@@ -19,6 +19,7 @@
 #include "app/TmGuiApi.h"
 #include "platform/FileSystem.h"
 #include "platform/Hotkeys.h"
+#include "platform/win32/DialogBasics.h"
 #include "triggers/HotkeyText.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -27,19 +28,13 @@ namespace tembric::tmgui {
 namespace {
 
 using app::OptionsValues;
+using platform::win32::CentreDialog;
+using platform::win32::ControlText;
+using platform::win32::ScreenDpi;
 
 HINSTANCE Instance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
 // ---- Shared pieces -------------------------------------------------------------------
-
-int ScreenDpi() {
-  int dpi = 0;
-  if (const HDC screen = GetDC(nullptr)) {
-    dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-  }
-  return dpi > 0 ? dpi : 96;
-}
 
 // The system's message font, as the program's dialogs use it; made per
 // showing and deleted with it.
@@ -97,25 +92,9 @@ void SizeAndCentre(HWND dialog, HWND owner, int clientWidth, int clientHeight) {
   RECT frame{0, 0, clientWidth, clientHeight};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE)));
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  RECT work{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  RECT around = work;
-  if (owner && IsWindowVisible(owner)) GetWindowRect(owner, &around);
-  int x = (around.left + around.right - width) / 2;
-  int y = (around.top + around.bottom - height) / 2;
-  x = std::max<int>(work.left, std::min<int>(x, work.right - width));
-  y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
-  SetWindowPos(dialog, HWND_TOP, x, y, width, height, SWP_NOACTIVATE);
-}
-
-std::string Text(HWND control) {
-  const int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<std::size_t>(std::max(0, length)) + 1, '\0');
-  const int got = GetWindowTextA(control, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(std::max(0, got)));
-  return text;
+  SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreDialog(dialog, owner && IsWindowVisible(owner) ? owner : nullptr);
 }
 
 void ShowFailure(HWND owner, const char* what) {
@@ -348,7 +327,7 @@ class OptionsDialog final : public ModalDialog {
   void UpdateEnabled() {
     EnableWindow(Item(kOpacityId), Checked(kTranslucentId));
     EnableWindow(Item(kMinutesId), Checked(kCollapseId));
-    EnableWindow(Item(kAutoPasteId), Text(Item(kNewContentId)) == "Auto");
+    EnableWindow(Item(kAutoPasteId), ControlText(Item(kNewContentId)) == "Auto");
   }
 
   std::string HotkeyText(int id, triggers::KeyValue initial, const std::string& initialText) {
@@ -367,19 +346,19 @@ class OptionsDialog final : public ModalDialog {
     const OptionsValues& initial = logic_.Initial();
     OptionsValues chosen = initial;
     chosen.translucent = Checked(kTranslucentId);
-    if (!app::ParseOpacity(Text(Item(kOpacityId)), chosen.opacity)) {
+    if (!app::ParseOpacity(ControlText(Item(kOpacityId)), chosen.opacity)) {
       if (chosen.translucent) return Message(app::kBadOpacityText, kOpacityId);
       chosen.opacity = initial.opacity;  // not in use: left as it was
     }
     chosen.trayIcon = Checked(kTrayIconId);
     chosen.inactiveCollapse = Checked(kCollapseId);
-    if (!app::ParseMinutes(Text(Item(kMinutesId)), chosen.inactiveMinutes)) {
+    if (!app::ParseMinutes(ControlText(Item(kMinutesId)), chosen.inactiveMinutes)) {
       if (chosen.inactiveCollapse) return Message(app::OptionsDialogLogic::BadMinutesText(), kMinutesId);
       chosen.inactiveMinutes = initial.inactiveMinutes;
     }
     chosen.trackKeystroke = Checked(kTrackId);
     chosen.restoreText = Checked(kRestoreId);
-    chosen.newContent = Text(Item(kNewContentId));
+    chosen.newContent = ControlText(Item(kNewContentId));
     chosen.autoPaste = Checked(kAutoPasteId);
     chosen.showHotkey = HotkeyText(kShowHotkeyId, showInitial_, initial.showHotkey);
     chosen.newHotkey = HotkeyText(kNewHotkeyId, newInitial_, initial.newHotkey);

@@ -55,18 +55,10 @@ for ((i = 0; i <= runs; i++)); do
   step "show $i of $runs"
   xdotool windowactivate --sync "$(x_visible_titled "$TARGET_TITLE" | head -n 1)" >/dev/null 2>&1 || true
   wait_for target_in_front 10 || fail "the paste target did not come to the front"
-  watch=$E2E_TMP/shown-$i.txt
-  wine "$PROBE_EXE" wait-tree "$MAIN_CLASS" 2 120 >"$watch" 2>&1 &
-  watcher=$!
-  expect grep -q '^waiting' "$watch" 10 -- "the show watcher running"
-  t0=$(date +%s.%N)
-  xdotool key ctrl+alt+z
-  wait_for ended "$watcher" 120 || fail "the main window was not shown with a painted tree within 120s"
-  wait "$watcher" || fail "show not seen: $(cat "$watch")"
-  read -r t1 count < <(awk '$1 == "ready" { print $2, $4 }' "$watch")
-  ms=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", (b - a) * 1000 }')
+  timed_show "$i" xdotool key ctrl+alt+z
+  ms=$SHOWN_MS
   caption=$(tree_top_level | sed -n 2p)
-  log "shown in $ms ms (tree items: $count, context folder: $caption)"
+  log "shown in $ms ms (tree items: $SHOWN_ITEMS, context folder: $caption)"
   if [ "$i" -eq 0 ]; then first=$ms; else times+=("$ms"); fi
   [ "$i" -eq 0 ] && screenshot main-window
 

@@ -45,6 +45,26 @@ median() {
 # worst NUMBERS...: the largest.
 worst() { printf '%s\n' "$@" | sort -n | tail -n 1; }
 
+# timed_show INDEX TRIGGER...: runs TRIGGER (the user's command that calls
+# the main window up) and times it from just before until the main window is
+# shown with a painted tree (tembric-probe wait-tree, started first). Sets
+# SHOWN_MS and SHOWN_ITEMS (the tree's items then).
+# shellcheck disable=SC2034  # SHOWN_ITEMS is for the caller
+timed_show() {
+  local index=$1 watch watcher t0 t1
+  shift
+  watch=$E2E_TMP/shown-$index.txt
+  wine "$PROBE_EXE" wait-tree "$MAIN_CLASS" 2 120 >"$watch" 2>&1 &
+  watcher=$!
+  expect grep -q '^waiting' "$watch" 10 -- "the show watcher running"
+  t0=$(date +%s.%N)
+  "$@"
+  wait_for ended "$watcher" 120 || fail "the main window was not shown with a painted tree within 120s"
+  wait "$watcher" || fail "show not seen: $(cat "$watch")"
+  read -r t1 SHOWN_ITEMS < <(awk '$1 == "ready" { print $2, $4 }' "$watch")
+  SHOWN_MS=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", (b - a) * 1000 }')
+}
+
 # last_paste LOG: the latest paste line of a paste target's log.
 last_paste() { grep '^paste' "$1" | tail -n 1; }
 

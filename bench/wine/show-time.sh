@@ -43,18 +43,10 @@ declare -a times=()
 first=
 for ((i = 0; i <= runs; i++)); do
   step "show $i of $runs"
-  watch=$E2E_TMP/shown-$i.txt
-  wine "$PROBE_EXE" wait-tree "$MAIN_CLASS" 2 120 >"$watch" 2>&1 &
-  watcher=$!
-  expect grep -q '^waiting' "$watch" 10 -- "the show watcher running"
   wait_tray_click_gap
-  t0=$(date +%s.%N)
-  click_tray 1
-  wait_for ended "$watcher" 120 || fail "the main window was not shown with a painted tree within 120s"
-  wait "$watcher" || fail "show not seen: $(cat "$watch")"
-  read -r t1 count < <(awk '$1 == "ready" { print $2, $4 }' "$watch")
-  ms=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", (b - a) * 1000 }')
-  log "shown in $ms ms (tree items: $count)"
+  timed_show "$i" click_tray 1
+  ms=$SHOWN_MS
+  log "shown in $ms ms (tree items: $SHOWN_ITEMS)"
   if [ "$i" -eq 0 ]; then first=$ms; else times+=("$ms"); fi
   [ "$i" -eq 0 ] && screenshot main-window
 

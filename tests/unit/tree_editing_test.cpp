@@ -32,7 +32,7 @@ using ::testing::IsEmpty;
 
 constexpr const char* kFile = "C:\\Tembric\\tembric.db";
 
-TEST(TreeEditingText, AsksWithThePartsSpelling) {
+TEST(TreeEditingText, AsksInTheProgramsOwnSpelling) {
   EXPECT_EQ(DeleteConfirmationText("Letters"), "Are you shure you want to remove 'Letters'?");
 }
 

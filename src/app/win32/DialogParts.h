@@ -1,26 +1,22 @@
 #pragma once
-// Pieces the program's modal dialogs share: the DPI their designed sizes are
-// scaled to, the text of a control, a list-view column, and the modal
-// message loop.
+// Pieces the program's modal dialogs share: those of every dialog of ours
+// (platform/win32/DialogBasics: DPI, control text, centring), a list-view
+// column, and the modal message loop.
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
+#include "platform/win32/DialogBasics.h"
+
 namespace tembric::app::win32 {
 
-// Dots per inch of the screen (96 when the system does not tell).
-int ScreenDpi();
-
-// The whole text of a control.
-std::string ControlText(HWND control);
+using platform::win32::CentreDialog;
+using platform::win32::ControlText;
+using platform::win32::ScreenDpi;
 
 // Appends column `index` to a report-view list.
 void AddListColumn(HWND list, int index, const char* caption, int width);
-
-// Moves `dialog` (size kept) to the centre of `around`, or of the work area
-// when there is none, kept within the work area.
-void CentreDialog(HWND dialog, HWND around);
 
 // Runs messages for the modal `dialog` until `ended` turns true: each
 // message goes to `filter` first (true means taken), then to the dialog's
