@@ -72,7 +72,15 @@ std::optional<TWinDescriptor> Identifier::IdentifyWindow(platform::WindowHandle 
   return descriptor;
 }
 
-std::string Identifier::GetExeFileName(platform::WindowHandle window) { return windows_.ExecutablePathOf(window); }
+std::string Identifier::GetExeFileName(platform::WindowHandle window) {
+  // During a walk the windows of one process share one answer: reading a
+  // process's module path is the dearest step of identifying a window.
+  const unsigned long process = walks_ > 0 ? windows_.ProcessIdOf(window) : 0;
+  if (process == 0) return windows_.ExecutablePathOf(window);
+  const auto known = executables_.find(process);
+  if (known != executables_.end()) return known->second;
+  return executables_[process] = windows_.ExecutablePathOf(window);
+}
 
 std::string Identifier::GetVersionName(const std::string& executablePath) {
   if (walks_ > 0) {

@@ -36,16 +36,19 @@ class Identifier {
   bool IsNotificationArea(platform::WindowHandle window);
   std::string GetVersionName(const std::string& executablePath);
 
-  // While the returned object lives, each executable's version name is read
-  // once: a walk over many windows of a few programs (the window picker's
-  // list) reads each program's version resource once instead of once per
-  // window. Outside such a walk every call reads afresh, so a program that
+  // While the returned object lives, each process's executable path and
+  // each executable's version name are read once: a walk over many windows
+  // of a few programs (the window picker's list) reads them once per program
+  // instead of once per window. Outside such a walk every call reads afresh, so a program that
   // was updated while we run is named by its new description.
   class VersionNameWalk {
    public:
     explicit VersionNameWalk(Identifier& identifier) : identifier_(identifier) { ++identifier_.walks_; }
     ~VersionNameWalk() {
-      if (--identifier_.walks_ == 0) identifier_.versionNames_.clear();
+      if (--identifier_.walks_ == 0) {
+        identifier_.versionNames_.clear();
+        identifier_.executables_.clear();
+      }
     }
     VersionNameWalk(const VersionNameWalk&) = delete;
     VersionNameWalk& operator=(const VersionNameWalk&) = delete;
@@ -64,7 +67,8 @@ class Identifier {
   platform::DdeClient& dde_;
   std::string ownExecutablePath_;
   int walks_ = 0;
-  std::map<std::string, std::string> versionNames_;  // by executable path, during a walk
+  std::map<std::string, std::string> versionNames_;   // by executable path, during a walk
+  std::map<unsigned long, std::string> executables_;  // by process, during a walk
 };
 
 // "C:\Apps\NOTEPAD.EXE" → "Notepad": the name after the last "\" or ":",

@@ -29,6 +29,10 @@ class WindowSystem {
                                  const std::optional<std::string>& title) = 0;
   // Full path of the executable of the process that owns the window; empty on failure.
   virtual std::string ExecutablePathOf(WindowHandle window) = 0;
+  // The identifier of the process that owns the window; 0 when unknown, and
+  // always 0 on a system that cannot tell (callers then never share answers
+  // between windows).
+  virtual unsigned long ProcessIdOf(WindowHandle) { return 0; }
   // The name of the window's class; empty when the window does not exist.
   virtual std::string ClassName(WindowHandle window) = 0;
   // Every top-level window, in the system's order (front to back).

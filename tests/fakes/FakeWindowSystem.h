@@ -122,6 +122,11 @@ class FakeWindowSystem : public platform::WindowSystem {
     return false;
   }
 
+  unsigned long ProcessIdOf(Handle window) override {
+    const auto it = windows_.find(window);
+    return it == windows_.end() ? 0 : static_cast<unsigned long>(it->second.process);
+  }
+
   std::string ExecutablePathOf(Handle window) override {
     ++executableQueries_;
     const auto it = windows_.find(window);

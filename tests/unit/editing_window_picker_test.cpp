@@ -74,13 +74,20 @@ TEST_F(WindowPickerTest, ListsVisibleTitledWindowsOfOtherProgramsFrontToBackOnce
                              {"Notepad", "UNTITLED - NOTEPAD"}}));
 }
 
-TEST_F(WindowPickerTest, AFillingReadsEachProgramsVersionOnceAndTheNextOneReadsAfresh) {
+TEST_F(WindowPickerTest, AFillingReadsEachProgramsExecutableAndVersionOnceAndTheNextOneReadsAfresh) {
   for (const char* title : {"a - Notepad", "b - Notepad", "c - Notepad"})
     windows.AddTopLevel(notepad, "Notepad", title);
-  ASSERT_EQ(Shown().size(), 3u);
-  EXPECT_EQ(versions.ReadPaths(), std::vector<std::string>{"C:\\WINDOWS\\NOTEPAD.EXE"});
-  Shown();  // a program may have been updated in between
-  EXPECT_EQ(versions.ReadPaths().size(), 2u);
+  windows.AddTopLevel(editor, "EditorFrame", "a.txt - Fine Editor");
+  ASSERT_EQ(Shown().size(), 4u);
+  EXPECT_EQ(windows.ExecutableQueries(), 2);
+  EXPECT_EQ(versions.ReadPaths(), (std::vector<std::string>{kEditorPath, "C:\\WINDOWS\\NOTEPAD.EXE"}));
+  Shown();  // a program may have been updated or a process id reused in between
+  EXPECT_EQ(windows.ExecutableQueries(), 4);
+  EXPECT_EQ(versions.ReadPaths().size(), 4u);
+  // Outside a filling every identification asks again.
+  identifier.IdentifyWindow(picker.Rows().front().window);
+  identifier.IdentifyWindow(picker.Rows().front().window);
+  EXPECT_EQ(windows.ExecutableQueries(), 6);
 }
 
 TEST_F(WindowPickerTest, AWindowIsVisibleOnlyWithItsParents) {

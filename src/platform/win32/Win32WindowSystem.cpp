@@ -1,5 +1,7 @@
 // Windows of the desktop through user32, and the executable behind a window
-// through the process-status library loaded for each query.
+// through the process-status library, loaded from the system folder once for
+// the window system's life: a window picker asks for every window on the
+// desktop, and loading the library per window cost more than the query.
 #include <windows.h>
 
 #include <string>
@@ -16,8 +18,7 @@ namespace {
 HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 WindowHandle FromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 
-// A system library loaded from the system folder for one scope and unloaded
-// on every path out of it.
+// A system library loaded from the system folder, unloaded with its owner.
 class LoadedLibrary {
  public:
   explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(SystemLibraryPath(name).c_str())) {}
@@ -96,12 +97,14 @@ class Win32WindowSystem final : public WindowSystem {
 
   bool IsVisible(WindowHandle window) override { return IsWindowVisible(ToHwnd(window)) != FALSE; }
 
+  unsigned long ProcessIdOf(WindowHandle window) override {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(ToHwnd(window), &processId);
+    return processId;
+  }
+
   std::string ExecutablePathOf(WindowHandle window) override {
-    const LoadedLibrary psapi("psapi.dll");
-    if (!psapi) return {};
-    const auto moduleFileName = psapi.Entry<GetModuleFileNameExAFn>("GetModuleFileNameExA");
-    const auto enumModules = psapi.Entry<EnumProcessModulesFn>("EnumProcessModules");
-    if (!moduleFileName || !enumModules) return {};
+    if (!moduleFileName_ || !enumModules_) return {};
 
     DWORD processId = 0;
     GetWindowThreadProcessId(ToHwnd(window), &processId);
@@ -113,12 +116,18 @@ class Win32WindowSystem final : public WindowSystem {
     // modules can be read at all; the path asked for is the main module's.
     HMODULE first = nullptr;
     DWORD needed = 0;
-    if (!enumModules(process.get(), &first, sizeof first, &needed)) return {};
+    if (!enumModules_(process.get(), &first, sizeof first, &needed)) return {};
     std::string path(kModulePathChars, '\0');
-    const DWORD length = moduleFileName(process.get(), nullptr, path.data(), kModulePathChars);
+    const DWORD length = moduleFileName_(process.get(), nullptr, path.data(), kModulePathChars);
     path.resize(length < kModulePathChars ? length : kModulePathChars - 1);
     return path;
   }
+
+ private:
+  LoadedLibrary psapi_{"psapi.dll"};
+  GetModuleFileNameExAFn moduleFileName_ =
+      psapi_ ? psapi_.Entry<GetModuleFileNameExAFn>("GetModuleFileNameExA") : nullptr;
+  EnumProcessModulesFn enumModules_ = psapi_ ? psapi_.Entry<EnumProcessModulesFn>("EnumProcessModules") : nullptr;
 };
 
 }  // namespace
