@@ -20,6 +20,10 @@
 #           with Esc before the button comes up does nothing either, and
 #           the window stays shown (Esc ends the drag, not the window);
 #           after "Shut down" \Welcome is where it was
+#   scroll  with sixteen more records in Mail, Mail opened and the last row
+#           "Welcome" in view (Archive scrolled out of it), Welcome dragged
+#           to just above the tree: the rows scroll until the top one shows,
+#           and Welcome dropped on Archive is saved as \Archive\Welcome
 #   collapse  with "Draft" focused inside the opened folder Mail, the
 #           numeric keypad's "*" leaves only the top level showing and the
 #           focus on "Mail (3)"
@@ -28,7 +32,7 @@ source "$(dirname "$0")/lib/harness.sh"
 # shellcheck source-path=SCRIPTDIR source=lib/main_window.sh
 source "$(dirname "$0")/lib/main_window.sh"
 
-readonly CASE=${1:?usage: test_tree_editing.sh delete|drag|refused|collapse}
+readonly CASE=${1:?usage: test_tree_editing.sh delete|drag|refused|scroll|collapse}
 require_db_tool
 e2e_setup
 
@@ -56,6 +60,12 @@ shut_down() {
 
 step "library, start, the main window from the tray"
 make_fixture_library
+if [ "$CASE" = scroll ]; then
+  for i in $(seq -w 1 16); do
+    out=$(cd "$APP" && wine tembric-db.exe add "$(windows_path "$APP")" "\\Mail\\Note $i" 2>&1) ||
+      fail "tembric-db add Note $i failed: $out"
+  done
+fi
 start_tembric
 wait_started 20
 wait_tray_icon 10
@@ -68,14 +78,10 @@ focus_is() { [ "$(tree_focus)" = "$1" ]; }
 # delete_button: "enabled" or "disabled", the toolbar's Delete (command 104).
 delete_button() { probe toolbar "$MAIN_CLASS" | awk -F'\t' 'NR > 1 && $2 == 104 { print $4; exit }'; }
 
-# drag_to FROM TO: button down on the row FROM, moved in steps past the drag
-# threshold to the row TO; the button stays down.
-drag_to() {
-  local from to fx fy tx ty i
-  from=$(item_middle "$1") || fail "no row \"$1\" in the tree"
-  to=$(item_middle "$2") || fail "no row \"$2\" in the tree"
-  read -r fx fy <<<"$from"
-  read -r tx ty <<<"$to"
+# drag_points FX FY TX TY: button down at FX FY, moved in steps past the
+# drag threshold to TX TY; the button stays down.
+drag_points() {
+  local fx=$1 fy=$2 tx=$3 ty=$4 i
   xdotool mousemove "$fx" "$fy"
   sleep 0.2
   xdotool mousedown 1
@@ -85,6 +91,16 @@ drag_to() {
   done
   xdotool mousemove "$tx" "$ty"
   sleep 0.3
+}
+
+# drag_to FROM TO: drag_points from the row FROM to the row TO.
+drag_to() {
+  local from to fx fy tx ty
+  from=$(item_middle "$1") || fail "no row \"$1\" in the tree"
+  to=$(item_middle "$2") || fail "no row \"$2\" in the tree"
+  read -r fx fy <<<"$from"
+  read -r tx ty <<<"$to"
+  drag_points "$fx" "$fy" "$tx" "$ty"
 }
 
 welcome_on_top() { tree_top_level | grep -qx 'Welcome'; }
@@ -161,6 +177,44 @@ refused)
   [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
   shut_down
   saved_paths | grep -qx '\\Welcome' || fail "tembric.db lost \\Welcome:"$'\n'"$(saved_paths)"
+  ;;
+scroll)
+  step "Mail opened, the last row Welcome focused and in view"
+  xdotool type --delay 120 Ma
+  wait_for focus_is "Mail (19) collapsed" 5 || fail "the tree's focus is on \"$(tree_focus)\", expected Mail (19)"
+  # Draft, Home, the sixteen notes, Sign, Welcome.
+  xdotool key Right
+  wait_for focus_is "Mail (19) expanded" 5 || fail "Mail did not open: $(tree_focus)"
+  # shellcheck disable=SC2046  # twenty separate key names
+  xdotool key --delay 40 $(printf 'Down %.0s' {1..20})
+  wait_for focus_is "Welcome collapsed" 5 || fail "the tree's focus is on \"$(tree_focus)\", expected Welcome"
+  # shellcheck disable=SC2317  # called through wait_for
+  in_view() { probe tree-item-rect "$MAIN_CLASS" "$1" >/dev/null; }
+  wait_for in_view Welcome 5 || fail "Welcome is focused but not in view"
+  ! in_view Archive || fail "Archive is in view with Welcome: the tree is too tall for this case"
+  top=$(probe controls "$MAIN_CLASS" | awk -F'\t' '$2 == "SysTreeView32" { split($4, r, ","); print r[2]; exit }')
+  [ -n "$top" ] || fail "no tree among the main window's controls"
+  step "Welcome dragged to just above the tree"
+  from=$(item_middle Welcome) || fail "no row \"Welcome\" in view"
+  read -r fx fy <<<"$from"
+  drag_points "$fx" "$fy" "$fx" "$((top - 4))"
+  # The rows scroll while the mouse rests there, up to the first one.
+  wait_for in_view '*Plugins' 15 || fail "the tree did not scroll to its top:"$'\n'"$(probe tree-items "$MAIN_CLASS")"
+  in_view Archive || fail "Archive is not in view at the tree's top"
+  step "dropped on Archive"
+  to=$(item_middle Archive) || fail "no row \"Archive\" in view"
+  read -r tx ty <<<"$to"
+  xdotool mousemove "$tx" "$((ty + 1))"
+  xdotool mousemove "$tx" "$ty"
+  sleep 0.3
+  xdotool mouseup 1
+  # shellcheck disable=SC2317
+  welcome_moved() { ! welcome_on_top; }
+  wait_for welcome_moved 5 || fail "Welcome is still at the top level:"$'\n'"$(probe tree-items "$MAIN_CLASS")"
+  [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
+  shut_down
+  paths=$(saved_paths)
+  printf '%s\n' "$paths" | grep -qx '\\Archive\\Welcome' || fail "tembric.db has no \\Archive\\Welcome:"$'\n'"$paths"
   ;;
 collapse)
   step "Draft focused in the opened Mail, then numeric keypad *"

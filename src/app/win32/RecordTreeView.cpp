@@ -35,6 +35,9 @@ constexpr UINT_PTR kDragSubclassId = 0x44524147;  // "DRAG"
 // Opens a collapsed folder the mouse has rested on while dragging.
 constexpr UINT_PTR kHoverTimer = 0x4452;
 constexpr UINT kHoverMs = 600;
+// Scrolls the rows while the dragging mouse is held at the top or bottom edge.
+constexpr UINT_PTR kScrollTimer = 0x4453;
+constexpr UINT kScrollMs = 100;
 
 POINT PointOf(LPARAM lp) { return POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))}; }
 
@@ -381,6 +384,7 @@ void RecordTreeView::BeginDrag(HTREEITEM item, NodeHandle node) {
   dragging_ = true;
   hovered_ = nullptr;
   SetCapture(tree_);
+  SetTimer(tree_, kScrollTimer, kScrollMs, nullptr);
 }
 
 NodeHandle RecordTreeView::NodeAt(POINT client, HTREEITEM* item) const {
@@ -430,11 +434,35 @@ void RecordTreeView::OpenHoveredFolder() {
   DragMove(at);
 }
 
+void RecordTreeView::ScrollNearEdge() {
+  if (!dragging_) return;
+  POINT at{};
+  GetCursorPos(&at);
+  ScreenToClient(tree_, &at);
+  RECT client{};
+  GetClientRect(tree_, &client);
+  if (at.x < client.left || at.x >= client.right) return;
+  // A third of a row at each edge: the middle of a whole row never scrolls.
+  const int zone = std::max(3, static_cast<int>(TreeView_GetItemHeight(tree_)) / 3);
+  WPARAM step = 0;
+  if (at.y < client.top + zone) {
+    step = SB_LINEUP;
+  } else if (at.y >= client.bottom - zone) {
+    step = SB_LINEDOWN;
+  } else {
+    return;
+  }
+  SendMessageA(tree_, WM_VSCROLL, MAKEWPARAM(step, 0), 0);
+  // Another row may now lie under the resting mouse.
+  DragMove(at);
+}
+
 void RecordTreeView::EndDrag(bool drop, POINT client) {
   if (!dragging_) return;
   dragging_ = false;
   hovered_ = nullptr;
   KillTimer(tree_, kHoverTimer);
+  KillTimer(tree_, kScrollTimer);
   {
     Mirroring guard(mirroring_);
     TreeView_SelectDropTarget(tree_, nullptr);
@@ -496,6 +524,10 @@ LRESULT RecordTreeView::OnDragMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_TIMER:
       if (wp == kHoverTimer) {
         OpenHoveredFolder();
+        return 0;
+      }
+      if (wp == kScrollTimer) {
+        ScrollNearEdge();
         return 0;
       }
       break;

@@ -50,10 +50,12 @@ class RecordTreeView final : public tree::TreeObserver, public ChildControl {
   // Drag and drop of the focused node within the control: a drag starts on
   // the row under the mouse (focused first) when `allowed`; while the mouse
   // moves with the button down, the row under it is highlighted when `over`
-  // accepts it (the cursor says "no" otherwise), and a collapsed folder
-  // under the mouse opens after a short hover; releasing the button over an
-  // accepted row runs `drop`. Esc, the right button or a lost capture
-  // cancels. Only the control's own rows are dropped.
+  // accepts it (the cursor says "no" otherwise), a collapsed folder under
+  // the mouse opens after a short hover, and the rows scroll by one every
+  // tick while the mouse is held at the top or bottom edge (or beyond it);
+  // releasing the button over an accepted row runs `drop`. Esc, the right
+  // button or a lost capture cancels. Only the control's own rows are
+  // dropped.
   struct DragHandlers {
     std::function<bool(tree::NodeHandle node)> allowed;
     std::function<bool(tree::NodeHandle target)> over;
@@ -98,6 +100,7 @@ class RecordTreeView final : public tree::TreeObserver, public ChildControl {
   void DragMove(POINT client);
   void EndDrag(bool drop, POINT client);
   void OpenHoveredFolder();
+  void ScrollNearEdge();
   static LRESULT CALLBACK DragProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
   LRESULT OnDragMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
