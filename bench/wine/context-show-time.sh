@@ -18,18 +18,10 @@
 # caption and the median of the later shows.
 set -euo pipefail
 [ $# -ge 1 ] || { sed -n '2,16p' "$0"; exit 2; }
-TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
 records=${2:-5000}
 runs=${3:-5}
-export TEMBRIC_BUILD_DIR
-export TEMBRIC_TEST_NAME=context-show-time
-export E2E_DEADLINE=${E2E_DEADLINE:-3600}
-# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
-source "$(cd "$(dirname "$0")/../../tests/e2e/lib" && pwd)/harness.sh"
-# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/main_window.sh
-source "$E2E_LIB/main_window.sh"
 # shellcheck source-path=SCRIPTDIR source=library.sh
-source "$(dirname "$0")/library.sh"
+source "$(dirname "$0")/library.sh" "$1" context-show-time 3600
 readonly TARGET_TITLE='Paste here'
 readonly TARGET_APP='Tembric-paste-target'
 

@@ -12,17 +12,9 @@
 # opening and the median.
 set -euo pipefail
 [ $# -ge 1 ] || { sed -n '2,12p' "$0"; exit 2; }
-TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
 runs=${2:-10}
-export TEMBRIC_BUILD_DIR
-export TEMBRIC_TEST_NAME=dialog-time
-export E2E_DEADLINE=${E2E_DEADLINE:-1800}
-# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
-source "$(cd "$(dirname "$0")/../../tests/e2e/lib" && pwd)/harness.sh"
-# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/main_window.sh
-source "$E2E_LIB/main_window.sh"
 # shellcheck source-path=SCRIPTDIR source=library.sh
-source "$(dirname "$0")/library.sh"
+source "$(dirname "$0")/library.sh" "$1" dialog-time 1800
 
 readonly DIALOG_CLASS=TRecordForm
 require_db_tool

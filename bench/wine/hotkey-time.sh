@@ -15,17 +15,9 @@
 # record's text.
 set -euo pipefail
 [ $# -ge 1 ] || { sed -n '2,15p' "$0"; exit 2; }
-TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
 runs=${2:-20}
-export TEMBRIC_BUILD_DIR
-export TEMBRIC_TEST_NAME=hotkey-time
-export E2E_DEADLINE=${E2E_DEADLINE:-3600}
-# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
-source "$(cd "$(dirname "$0")/../../tests/e2e/lib" && pwd)/harness.sh"
-# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/main_window.sh
-source "$E2E_LIB/main_window.sh"
 # shellcheck source-path=SCRIPTDIR source=library.sh
-source "$(dirname "$0")/library.sh"
+source "$(dirname "$0")/library.sh" "$1" hotkey-time 3600
 
 readonly TARGET_TITLE='Paste here'
 readonly KNOWN_TEXT='on the clipboard before'

@@ -14,16 +14,10 @@
 # over the same span and printed separately.
 set -euo pipefail
 [ $# -ge 1 ] || { sed -n '2,14p' "$0"; exit 2; }
-TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
 records=${2:-100000}
 seconds=${3:-60}
-export TEMBRIC_BUILD_DIR
-export TEMBRIC_TEST_NAME=idle-cpu
-export E2E_DEADLINE=${E2E_DEADLINE:-3600}
-# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
-source "$(cd "$(dirname "$0")/../../tests/e2e/lib" && pwd)/harness.sh"
 # shellcheck source-path=SCRIPTDIR source=library.sh
-source "$(dirname "$0")/library.sh"
+source "$(dirname "$0")/library.sh" "$1" idle-cpu 3600
 
 # cpu_ticks PID: user plus system time of the process so far, in clock ticks
 # (fields 14 and 15 of /proc/PID/stat; the name in field 2 may hold blanks).

@@ -20,22 +20,14 @@
 # the typing is printed, and the same over as long a span without typing.
 set -euo pipefail
 [ $# -ge 1 ] || { sed -n '2,20p' "$0"; exit 2; }
-TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
 mode=expansions
 runs=${2:-20}
 if [ "${2:-}" = --typing ]; then
   mode=typing
   characters=${3:-1000}
 fi
-export TEMBRIC_BUILD_DIR
-export TEMBRIC_TEST_NAME=keystroke-time
-export E2E_DEADLINE=${E2E_DEADLINE:-3600}
-# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
-source "$(cd "$(dirname "$0")/../../tests/e2e/lib" && pwd)/harness.sh"
-# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/main_window.sh
-source "$E2E_LIB/main_window.sh"
 # shellcheck source-path=SCRIPTDIR source=library.sh
-source "$(dirname "$0")/library.sh"
+source "$(dirname "$0")/library.sh" "$1" keystroke-time 3600
 
 readonly TARGET_TITLE='Type here'
 readonly KNOWN_TEXT='on the clipboard before'

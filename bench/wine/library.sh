@@ -1,5 +1,19 @@
 # shellcheck shell=bash
-# Sourced by the Wine timing scripts after e2e_setup: bench_library N puts a
+# Sourced by every Wine timing script, with its arguments:
+#   source library.sh WINDOWS_BUILD_DIR NAME DEADLINE
+# It sets up the end-to-end harness for the Windows build in
+# WINDOWS_BUILD_DIR (the scenario named NAME, with DEADLINE seconds for the
+# whole run unless E2E_DEADLINE says otherwise) and the main window's helpers.
+TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
+export TEMBRIC_BUILD_DIR
+export TEMBRIC_TEST_NAME=$2
+export E2E_DEADLINE=${E2E_DEADLINE:-$3}
+# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/lib" && pwd)/harness.sh"
+# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/main_window.sh
+source "$E2E_LIB/main_window.sh"
+
+# After e2e_setup: bench_library N puts a
 # library of N generated records into $APP. Generating is slow for large N,
 # so each library is kept in the build folder and made again only when
 # tembric-db.exe changes. Sets BENCH_RECORDS to the number of records the

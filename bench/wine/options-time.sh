@@ -15,17 +15,9 @@
 # target is 150 ms.
 set -euo pipefail
 [ $# -ge 1 ] || { sed -n '2,15p' "$0"; exit 2; }
-TEMBRIC_BUILD_DIR=$(cd "$1" && pwd)
 runs=${2:-10}
-export TEMBRIC_BUILD_DIR
-export TEMBRIC_TEST_NAME=options-time
-export E2E_DEADLINE=${E2E_DEADLINE:-1800}
-# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/harness.sh
-source "$(cd "$(dirname "$0")/../../tests/e2e/lib" && pwd)/harness.sh"
-# shellcheck source-path=SCRIPTDIR source=../../tests/e2e/lib/main_window.sh
-source "$E2E_LIB/main_window.sh"
 # shellcheck source-path=SCRIPTDIR source=library.sh
-source "$(dirname "$0")/library.sh"
+source "$(dirname "$0")/library.sh" "$1" options-time 1800
 
 readonly OPTIONS_TITLE=Options
 require_db_tool

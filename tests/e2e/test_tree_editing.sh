@@ -123,13 +123,8 @@ delete)
   screenshot tree-popup
   # New, Add child, Edit, Delete.
   xdotool key Down Down Down Down Return
-  wait_box Tembric 10
-  assert_eq "dialogs 1"$'\n'"text Are you shure you want to remove 'Mail'?"$'\n'"button Yes"$'\n'"button No" \
-    "$(probe dialog-text Tembric)" "the confirmation box"
-  probe press Tembric Yes >/dev/null || fail "could not press Yes"
-  # shellcheck disable=SC2317  # called through wait_for
-  box_gone() { [ -z "$(tembric_boxes)" ]; }
-  wait_for box_gone 5 || fail "the confirmation box stays after Yes"
+  answer_box "dialogs 1"$'\n'"text Are you shure you want to remove 'Mail'?"$'\n'"button Yes"$'\n'"button No" Yes \
+    "the confirmation box"
   # shellcheck disable=SC2317
   mail_gone() { ! tree_top_level | grep -q '^Mail'; }
   wait_for mail_gone 5 || fail "Mail is still in the tree:"$'\n'"$(tree_top_level)"

@@ -19,6 +19,7 @@
 #   tree_focus                 the tree's focused item: "TEXT expanded|collapsed"
 #   debug_log                  the text of the debug window's log box
 #   tembric_boxes              Tembric's visible message boxes
+#   answer_box EXPECTED BUTTON WHAT  a "Tembric" box reads EXPECTED; BUTTON closes it
 #   start_paste_target TITLE LOG [OPTION...]  an edit box to paste into, given the focus
 #   wait_target TITLE          Tembric has taken that window as the target
 
@@ -171,6 +172,18 @@ debug_log() { probe edit-text -multiline TForm2 2>/dev/null || true; }
 
 # tembric_boxes: one windows-of-exe line per visible message box of Tembric.
 tembric_boxes() { tembric_windows | awk -F'\t' '$3 == "#32770" && $4 == "visible"'; }
+
+no_tembric_box() { [ -z "$(tembric_boxes)" ]; }
+
+# answer_box EXPECTED BUTTON WHAT: a box titled "Tembric" shows within 10 s
+# and reads EXPECTED (the probe's dialog-text lines); BUTTON is pressed and
+# every box of Tembric is gone within 5 s.
+answer_box() {
+  wait_box Tembric 10
+  assert_eq "$1" "$(probe dialog-text Tembric)" "$3"
+  probe press Tembric "$2" >/dev/null || fail "could not press $2 in $3"
+  wait_for no_tembric_box 5 || fail "$3 stays after $2: $(tembric_boxes)"
+}
 
 # start_paste_target TITLE LOG [OPTION...]: starts tembric-paste-target.exe
 # (with the OPTIONs, e.g. -keys FILE), which logs every paste into its edit
