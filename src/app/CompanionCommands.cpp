@@ -28,13 +28,15 @@ struct MainWindowArgument {
   MainWindowArgument& operator=(const MainWindowArgument&) = delete;
 };
 
-// Runs `call` with the library loaded from `folder` (null when it cannot be
-// loaded); handles the pending messages and unloads afterwards whatever
-// happens. A library is loaded by full path only: without a folder nothing is.
-template <typename Call>
-void WithLibrary(const CompanionDeps& deps, const std::string& folder, Call&& call) {
+// Runs `call` with the entry `name` of the companion library, loaded from
+// the executable's folder by full path only (without a folder nothing is
+// loaded); a library or entry that is missing is told and `call` is not run.
+// Handles the pending messages and unloads afterwards whatever happens.
+template <typename Entry, typename Call>
+void WithEntry(const CompanionDeps& deps, const char* name, Call&& call) {
   std::optional<platform::LoadedLibrary> library;
-  if (!folder.empty()) library.emplace(deps.libraries, platform::JoinPath(folder, kCompanionLibrary));
+  if (!deps.executableFolder.empty())
+    library.emplace(deps.libraries, platform::JoinPath(deps.executableFolder, kCompanionLibrary));
   struct Finally {
     const CompanionDeps& deps;
     std::optional<platform::LoadedLibrary>& library;
@@ -48,7 +50,16 @@ void WithLibrary(const CompanionDeps& deps, const std::string& folder, Call&& ca
       library.reset();
     }
   } finally{deps, library};
-  call(library && *library ? &*library : nullptr);
+  if (!library || !*library) {
+    deps.notices.Show(NoticeKind::Plain, kCannotLoadCompanion);
+    return;
+  }
+  const auto entry = reinterpret_cast<Entry>(library->Find(name));
+  if (!entry) {
+    deps.notices.Show(NoticeKind::Plain, MissingEntryText(name));
+    return;
+  }
+  call(entry);
 }
 
 }  // namespace
@@ -70,16 +81,7 @@ int CompanionCommands::aOptionsExecute() {
   const MainWindowArgument main(deps_.info ? deps_.info() : CompanionInfo{});
 
   int result = 0;
-  WithLibrary(deps_, deps_.executableFolder, [&](const platform::LoadedLibrary* library) {
-    if (!library) {
-      deps_.notices.Show(NoticeKind::Plain, kCannotLoadCompanion);
-      return;
-    }
-    const auto entry = reinterpret_cast<TmGuiShowOptionsProc>(library->Find(TMGUI_SHOW_OPTIONS));
-    if (!entry) {
-      deps_.notices.Show(NoticeKind::Plain, MissingEntryText(TMGUI_SHOW_OPTIONS));
-      return;
-    }
+  WithEntry<TmGuiShowOptionsProc>(deps_, TMGUI_SHOW_OPTIONS, [&](TmGuiShowOptionsProc entry) {
     result = entry(deps_.applicationWindow ? deps_.applicationWindow() : nullptr, &main.window, &usedList);
   });
   if (result == 1 && deps_.loadIni) deps_.loadIni();
@@ -93,16 +95,7 @@ void CompanionCommands::aAboutExecute() {
     ~Reattach() { tray.AttachTrayMenu(); }
   } reattach{deps_.trayMenu};
   const MainWindowArgument main(deps_.info ? deps_.info() : CompanionInfo{});
-  WithLibrary(deps_, deps_.executableFolder, [&](const platform::LoadedLibrary* library) {
-    if (!library) {
-      deps_.notices.Show(NoticeKind::Plain, kCannotLoadCompanion);
-      return;
-    }
-    const auto entry = reinterpret_cast<TmGuiShowAboutProc>(library->Find(TMGUI_SHOW_ABOUT));
-    if (!entry) {
-      deps_.notices.Show(NoticeKind::Plain, MissingEntryText(TMGUI_SHOW_ABOUT));
-      return;
-    }
+  WithEntry<TmGuiShowAboutProc>(deps_, TMGUI_SHOW_ABOUT, [&](TmGuiShowAboutProc entry) {
     entry(deps_.applicationWindow ? deps_.applicationWindow() : nullptr, &main.window, nullptr);
   });
 }
