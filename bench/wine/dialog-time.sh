@@ -37,19 +37,10 @@ dialog_hidden() { probe window-state "$DIALOG_CLASS" 2>/dev/null | grep -qx 'vis
 declare -a times=()
 for ((i = 1; i <= runs; i++)); do
   step "opening $i of $runs"
-  watch=$E2E_TMP/painted-$i.txt
-  wine "$PROBE_EXE" wait-painted "$DIALOG_CLASS" 60 >"$watch" 2>&1 &
-  watcher=$!
-  expect grep -q '^waiting' "$watch" 10 -- "the dialog watcher running"
   activate_main
-  t0=$(date +%s.%N)
-  xdotool key ctrl+e
-  wait_for ended "$watcher" 60 || fail "the dialog was not shown and painted within 60s"
-  wait "$watcher" || fail "dialog not seen: $(cat "$watch")"
-  t1=$(awk '$1 == "ready" { print $2 }' "$watch")
-  ms=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", (b - a) * 1000 }')
-  log "shown in $ms ms"
-  times+=("$ms")
+  timed_painted "$i" "$DIALOG_CLASS" xdotool key ctrl+e
+  log "shown in $PAINTED_MS ms"
+  times+=("$PAINTED_MS")
   [ "$i" -eq 1 ] && screenshot dialog
 
   dialog=$(xdotool search --onlyvisible --name ' - Properites$' | head -n 1)

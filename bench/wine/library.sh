@@ -79,6 +79,29 @@ timed_show() {
   SHOWN_MS=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", (b - a) * 1000 }')
 }
 
+# timed_painted INDEX WINDOW TRIGGER...: runs TRIGGER (the user's command
+# that opens a dialog) and times it from just before until the window WINDOW
+# (a class name, or "-name TITLE") is visible with nothing left to paint in
+# it or its controls (tembric-probe wait-painted, started first, polling
+# every millisecond). Sets PAINTED_MS.
+# shellcheck disable=SC2034  # PAINTED_MS is for the caller
+timed_painted() {
+  local index=$1 watch watcher t0 t1
+  local -a window
+  read -r -a window <<<"$2"
+  shift 2
+  watch=$E2E_TMP/painted-$index.txt
+  wine "$PROBE_EXE" wait-painted "${window[@]}" 60 >"$watch" 2>&1 &
+  watcher=$!
+  expect grep -q '^waiting' "$watch" 10 -- "the dialog watcher running"
+  t0=$(date +%s.%N)
+  "$@"
+  wait_for ended "$watcher" 60 || fail "the dialog was not shown and painted within 60s"
+  wait "$watcher" || fail "dialog not seen: $(cat "$watch")"
+  t1=$(awk '$1 == "ready" { print $2 }' "$watch")
+  PAINTED_MS=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", (b - a) * 1000 }')
+}
+
 # last_paste LOG: the latest paste line of a paste target's log.
 last_paste() { grep '^paste' "$1" | tail -n 1; }
 

@@ -35,19 +35,10 @@ options_gone() { ! tembric_windows | awk -F'\t' -v t="$OPTIONS_TITLE" '$4 == "vi
 declare -a times=()
 for ((i = 1; i <= runs; i++)); do
   step "opening $i of $runs"
-  watch=$E2E_TMP/painted-$i.txt
-  wine "$PROBE_EXE" wait-painted -name "$OPTIONS_TITLE" 60 >"$watch" 2>&1 &
-  watcher=$!
-  expect grep -q '^waiting' "$watch" 10 -- "the dialog watcher running"
   menu_choose 0 Up Up
-  t0=$(date +%s.%N)
-  xdotool key Return
-  wait_for ended "$watcher" 60 || fail "the options dialog was not shown and painted within 60s"
-  wait "$watcher" || fail "options dialog not seen: $(cat "$watch")"
-  t1=$(awk '$1 == "ready" { print $2 }' "$watch")
-  ms=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.0f", (b - a) * 1000 }')
-  log "shown in $ms ms"
-  times+=("$ms")
+  timed_painted "$i" "-name $OPTIONS_TITLE" xdotool key Return
+  log "shown in $PAINTED_MS ms"
+  times+=("$PAINTED_MS")
   [ "$i" -eq 1 ] && screenshot options
 
   dialog=$(xdotool search --onlyvisible --name "^$OPTIONS_TITLE\$" | head -n 1)
