@@ -69,13 +69,16 @@ wait_tray_icon() {  # SECONDS
   wait_for tray_shown "$1" || fail "no tray icon (no \"Wine System Tray\" window) within $1s"
 }
 
-# Two clicks on the icon closer together than the double-click time (500 ms
-# by default) make the second one a double click, which is no button press
-# for the program: a click waits until 600 ms have passed since the last.
+# Two clicks at one spot closer together than the double-click time (500 ms
+# by default) make the second one a double click, which is no button press:
+# the tray icon ignores it, and on the menu bar it opens no menu. A click on
+# either waits until 600 ms have passed since the last one there.
 TRAY_LAST_CLICK=0
-wait_tray_click_gap() {
-  wait_for e2e_past "$(awk -v t="$TRAY_LAST_CLICK" 'BEGIN { printf "%.3f", t + 0.6 }')" 1
+MENU_BAR_LAST_CLICK=0
+wait_click_gap() {  # TIME OF THE LAST CLICK
+  wait_for e2e_past "$(awk -v t="$1" 'BEGIN { printf "%.3f", t + 0.6 }')" 1
 }
+wait_tray_click_gap() { wait_click_gap "$TRAY_LAST_CLICK"; }
 click_tray() {  # BUTTON (1 left, 3 right)
   local tray
   tray=$(tray_window)
@@ -285,7 +288,9 @@ menu_choose() {
   [ "$(state_of menu "$state")" = 1 ] || fail "the main window has no menu bar"
   read -r x y <<<"$(state_of client-origin "$state")"
   activate_main
+  wait_click_gap "$MENU_BAR_LAST_CLICK"
   xdotool mousemove "$((x + 12))" "$((y - 9))" click 1
+  MENU_BAR_LAST_CLICK=$(date +%s.%N)
   wait_for popup_menu_shown 5 || fail "clicking the menu bar opened no menu"
   for ((i = 0; i < index; i++)); do xdotool key Right; done
   [ $# -eq 0 ] || xdotool key "$@"
