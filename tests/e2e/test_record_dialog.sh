@@ -68,6 +68,9 @@ if [ "$CASE" = picker ]; then
   wait_started 20
   wait_tray_icon 10
   start_paste_target "$TARGET_TITLE" "$E2E_TMP/target.log"
+  # The context stored later is the target's application as Tembric
+  # identified it: the sampling has to see the target in front first.
+  wait_target "$TARGET_TITLE"
 else
   start_tembric
   wait_started 20
