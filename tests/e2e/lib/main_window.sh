@@ -125,7 +125,11 @@ main_hidden() {
 
 wait_shown() {  # SECONDS
   wait_for main_visible "$1" || fail "the main window was not shown within $1s"
+  # Mapped on the X side too: Wine maps the window a moment after it is
+  # visible to Windows, and the keys and clicks that follow go through X.
+  wait_for main_mapped "$1" || fail "the main window is shown but not mapped on the display"
 }
+main_mapped() { [ -n "$(x_visible_titled "$MAIN_CAPTION")" ]; }
 wait_hidden() {  # SECONDS
   wait_for main_hidden "$1" || fail "the main window was not hidden within $1s"
   # Hidden on the X side too: nothing of Tembric stays mapped.
@@ -271,6 +275,7 @@ bring_to_front() {
 # activate_main: the main window gets the X focus, so that typed keys reach it.
 activate_main() {
   local w
+  wait_for main_mapped 5 || fail "the main window is not mapped"
   w=$(x_visible_titled "$MAIN_CAPTION" | head -n 1)
   [ -n "$w" ] || fail "the main window is not mapped"
   xdotool windowactivate --sync "$w" >/dev/null 2>&1 || xdotool windowfocus --sync "$w"
