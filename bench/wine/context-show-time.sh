@@ -40,7 +40,7 @@ start_paste_target "$TARGET_TITLE" "$target_log"
 wait_target "$TARGET_TITLE"
 
 # shellcheck disable=SC2317  # called through wait_for
-target_in_front() { probe window-state -name "$TARGET_TITLE" | grep -qx "foreground 1"; }
+target_in_front() { probe window-state -name "$TARGET_TITLE" | found -x "foreground 1"; }
 declare -a times=()
 first=
 for ((i = 0; i <= runs; i++)); do

@@ -32,7 +32,7 @@ xdotool type --delay 120 We
 welcome_focused() { [ "$(tree_focus)" = "Welcome collapsed" ]; }
 wait_for welcome_focused 10 || fail "the tree's focus is on \"$(tree_focus)\", expected Welcome"
 # shellcheck disable=SC2317
-dialog_hidden() { probe window-state "$DIALOG_CLASS" 2>/dev/null | grep -qx 'visible 0'; }
+dialog_hidden() { probe window-state "$DIALOG_CLASS" 2>/dev/null | found -x 'visible 0'; }
 
 declare -a times=()
 for ((i = 1; i <= runs; i++)); do

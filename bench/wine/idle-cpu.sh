@@ -35,7 +35,7 @@ wait_started 600
 # The wineserver of this prefix (other prefixes may have their own).
 server=
 for p in $(pgrep wineserver || true); do
-  if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then server=$p; fi
+  if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | found -x "WINEPREFIX=$WINEPREFIX"; then server=$p; fi
 done
 [ -n "$server" ] || fail "the prefix's wineserver was not found"
 
@@ -43,7 +43,7 @@ step "settle"
 # Start-up work (loading the tables, building the tree) is over once the
 # message loop runs; 5 s more let Wine's own start-up services quieten.
 sleep 5  # a fixed span, not a wait for a condition
-probe window-state TForm1 | grep -qx 'visible 0' || fail "the main window is not hidden"
+probe window-state TForm1 | found -x 'visible 0' || fail "the main window is not hidden"
 
 step "measure $seconds s"
 hz=$(getconf CLK_TCK)

@@ -30,7 +30,7 @@ wait_started 120
 wait_tray_icon 30
 show_from_tray
 # shellcheck disable=SC2317  # called through wait_for
-options_gone() { ! tembric_windows | awk -F'\t' -v t="$OPTIONS_TITLE" '$4 == "visible" && $6 == t' | grep -q .; }
+options_gone() { ! tembric_windows | awk -F'\t' -v t="$OPTIONS_TITLE" '$4 == "visible" && $6 == t' | found .; }
 
 declare -a times=()
 for ((i = 1; i <= runs; i++)); do

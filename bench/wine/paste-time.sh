@@ -72,7 +72,7 @@ for ((i = 1; i <= runs; i++)); do
   times+=("$ms")
   # A timing of a paste that brought the wrong content still counts, but
   # is shown as such.
-  if printf '%s\n' "$line" | grep -qF $'\ttext a quick note'; then
+  if printf '%s\n' "$line" | found -F $'\ttext a quick note'; then
     log "pasted $ms ms after Enter (the target waited $waited ms for the clipboard)"
   else
     wrong=$((wrong + 1))

@@ -41,7 +41,7 @@ companion_button() {  # TITLE CAPTION: the visible button (or check box) with th
 }
 companion_shown() {
   alive "$TEMBRIC_PID" || fail "Tembric ended"
-  tembric_windows | awk -F'\t' -v t="$1" '$3 == "#32770" && $4 == "visible" && $6 == t' | grep -q .
+  tembric_windows | awk -F'\t' -v t="$1" '$3 == "#32770" && $4 == "visible" && $6 == t' | found .
 }
 companion_gone() { ! companion_shown "$1"; }
 activate_titled() {
@@ -99,7 +99,7 @@ case $case in
     # (the whole line is checked by the unit tests of app/OptionsModel).
     readonly REFUSAL='Ctrl+Alt+Q is already the hotkey of a record: choose another'
     # shellcheck disable=SC2317
-    refused() { companion_controls "$OPTIONS_TITLE" | awk -F'\t' -v t="$REFUSAL" 'tolower($2) == "static" && index($5, t) == 1' | grep -q .; }
+    refused() { companion_controls "$OPTIONS_TITLE" | awk -F'\t' -v t="$REFUSAL" 'tolower($2) == "static" && index($5, t) == 1' | found .; }
     wait_for refused 5 || fail "no refusal line; the dialog's texts: $(companion_controls "$OPTIONS_TITLE" | cut -f2,5)"
     companion_shown "$OPTIONS_TITLE" || fail "the dialog closed on a refused hotkey"
     [ -z "$(tembric_boxes | awk -F'\t' '$6 != "Options"')" ] || fail "a message box is shown: $(tembric_boxes)"
@@ -168,9 +168,9 @@ case $case in
     screenshot about
     texts=$(companion_controls "$ABOUT_TITLE" | awk -F'\t' 'tolower($2) == "static" { print $5 }')
     log "about box:"$'\n'"$texts"
-    printf '%s\n' "$texts" | grep -qx 'Tembric' || fail "the about box does not name the program"
-    printf '%s\n' "$texts" | grep -qx 'Version 1.2.0.0' || fail "the about box does not show the version"
-    printf '%s\n' "$texts" | grep -q '^Copyright' || fail "the about box has no copyright line"
+    printf '%s\n' "$texts" | found -x 'Tembric' || fail "the about box does not name the program"
+    printf '%s\n' "$texts" | found -x 'Version 1.2.0.0' || fail "the about box does not show the version"
+    printf '%s\n' "$texts" | found '^Copyright' || fail "the about box has no copyright line"
 
     step "a right click on the tray icon while it is up: no menu"
     click_tray 3

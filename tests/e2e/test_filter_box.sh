@@ -87,7 +87,7 @@ step "Num * collapses the tree onto the folder"
 screenshot before-collapse
 keys KP_Multiply
 wait_for focus_is "Mail (3) collapsed" 5 || fail "after Num *: the tree's focus is on \"$(focused_item)\""
-probe tree-items "$MAIN_CLASS" | awk '$1 == "item" && $2 > 0' | grep -q . &&
+probe tree-items "$MAIN_CLASS" | awk '$1 == "item" && $2 > 0' | found . &&
   fail "items below the top level are still shown after Num *"
 
 step "Enter opens and closes the folder"
@@ -104,7 +104,7 @@ expect_focus "*Plugins collapsed" "*Plugins" "after a click on the tree's first 
 keys x
 wait_for filter_is "*Pluginsx" 5 || fail "the x typed in the tree did not reach the box: \"$(filter_text)\""
 # shellcheck disable=SC2317  # called through wait_for
-on_context_folder() { focused_item | grep -q ' (0) collapsed$'; }
+on_context_folder() { focused_item | found ' (0) collapsed$'; }
 wait_for on_context_folder 5 || fail "the search of \"*Pluginsx\" did not reach the context folder: $(focused_item)"
 
 step "Enter on a record pastes it"
@@ -114,9 +114,9 @@ expect_focus "Welcome collapsed" "We" "after typing \"We\" over the selection"
 screenshot main-window
 keys Return
 # shellcheck disable=SC2317  # called through wait_for
-pasted() { probe edit-text -multiline TForm2 2>/dev/null | grep -qF "Paste: \\"; }
+pasted() { probe edit-text -multiline TForm2 2>/dev/null | found -F "Paste: \\"; }
 wait_for pasted 5 || fail "Enter on Welcome ran no paste; log:"$'\n'"$(probe edit-text -multiline TForm2 2>/dev/null)"
-probe edit-text -multiline TForm2 | grep -F 'Paste: ' | tail -n 1 | grep -q 'Welcome$' ||
+probe edit-text -multiline TForm2 | grep -F 'Paste: ' | tail -n 1 | found 'Welcome$' ||
   fail "the paste was not of Welcome: $(probe edit-text -multiline TForm2 | grep -F 'Paste: ')"
 wait_hidden 5
 

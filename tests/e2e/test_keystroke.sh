@@ -100,7 +100,7 @@ assert_quiet_log() {
 
 assert_in_background() {
   assert_eq 0 "$(state_of visible)" "main window visible"
-  ! debug_log | tr -d '\r' | grep -qx 'FormShow' || fail "the main window was shown on the way:$(details)"
+  ! debug_log | tr -d '\r' | found -x 'FormShow' || fail "the main window was shown on the way:$(details)"
   [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
   probe_quiet answers "$MAIN_CLASS" 5 || fail "Tembric does not answer"
 }
@@ -122,7 +122,7 @@ case $case in
     fi
     expect_expanded 1 "$RECORD_TEXT"
     assert_eq "$typed" "$(typed_codes | head -n 5 | tr '\n' ' ' | sed 's/ $//')" "the characters typed"
-    debug_log | tr -d '\r' | grep -qx 'CopyClose: Backspace x5' || fail "not erased with five Backspaces:$(details)"
+    debug_log | tr -d '\r' | found -x 'CopyClose: Backspace x5' || fail "not erased with five Backspaces:$(details)"
     holds pastes_are 1 0.5 || fail "more than one paste:$(details)"
     assert_in_background
     ;;

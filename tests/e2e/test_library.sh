@@ -14,7 +14,7 @@ step "generate a library of $records records"
 out=$(cd "$APP" && wine tembric-db.exe generate "$(windows_path "$APP")" "$records" 2>&1) ||
   fail "tembric-db generate failed: $out"
 log "$out"
-printf '%s\n' "$out" | grep -q "^generated $records records" || fail "unexpected tembric-db output: $out"
+printf '%s\n' "$out" | found "^generated $records records" || fail "unexpected tembric-db output: $out"
 [ -s "$APP/tembric.db" ] || fail "no tembric.db after generate: $(ls "$APP")"
 tables=()
 for f in tembric.db win.db rel.db data.tmd; do
@@ -29,7 +29,7 @@ wait_started 30
 step "hidden, answering, files kept"
 windows=$(tembric_windows)
 for cls in "${TEMBRIC_CLASSES[@]}"; do
-  printf '%s\n' "$windows" | cut -f3 | grep -qx "$cls" || fail "no $cls window: $windows"
+  printf '%s\n' "$windows" | cut -f3 | found -x "$cls" || fail "no $cls window: $windows"
 done
 assert_eq "" "$(printf '%s\n' "$windows" | awk -F'\t' '$4 == "visible"')" "visible windows of Tembric.exe"
 assert_eq "" "$(x_visible_windows_of "$TEMBRIC_PID")" "mapped X windows of Tembric"

@@ -48,12 +48,12 @@ wait_for dialog_hidden 5 || fail "Save did not close the dialog; boxes: $(tembri
 
 step "back in the paste target, the record stored"
 # shellcheck disable=SC2317
-target_in_front() { probe window-state -name "$TARGET_TITLE" | grep -qx "foreground 1"; }
+target_in_front() { probe window-state -name "$TARGET_TITLE" | found -x "foreground 1"; }
 wait_for target_in_front 5 || fail "the paste target is not in front after the dialog"
 assert_eq 0 "$(state_of visible)" "main window visible"
 saved=$(cd "$APP" && wine tembric-db.exe list "$(windows_path "$APP")" 2>&1 | tr -d '\r') ||
   fail "tembric-db list failed: $saved"
-printf '%s\n' "$saved" | grep -q '^\\From the hotkey'$'\t' || fail "tembric.db does not hold \\From the hotkey:"$'\n'"$saved"
+printf '%s\n' "$saved" | found '^\\From the hotkey'$'\t' || fail "tembric.db does not hold \\From the hotkey:"$'\n'"$saved"
 probe_quiet answers "$MAIN_CLASS" 5 || fail "Tembric does not answer after the dialog"
 
 step "the keystroke typed in the target pastes the copied text"

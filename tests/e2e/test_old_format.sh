@@ -45,7 +45,7 @@ windows=$(probe windows-of-exe Tembric.exe) || fail "windows-of-exe found no win
 visible=$(printf '%s\n' "$windows" | awk -F'\t' '$4 == "visible"')
 assert_eq "#32770" "$(printf '%s\n' "$visible" | cut -f3)" "class of the only visible window"
 for cls in "${TEMBRIC_CLASSES[@]}"; do
-  if printf '%s\n' "$windows" | cut -f3 | grep -qx "$cls"; then
+  if printf '%s\n' "$windows" | cut -f3 | found -x "$cls"; then
     fail "window of class $cls exists while the old-format box is up: $windows"
   fi
 done

@@ -169,7 +169,7 @@ else
       ;;
   esac
   if [ -n "${format:-}" ]; then
-    paste_field formats | sed 's/^formats //' | tr ',' '\n' | grep -q "$format" ||
+    paste_field formats | sed 's/^formats //' | tr ',' '\n' | found "$format" ||
       fail "the paste brought no format matching \"$format\":$(details)"
   fi
 fi

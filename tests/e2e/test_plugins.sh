@@ -49,7 +49,7 @@ expect_focus() {  # CAPTION WHEN
   wait_for focus_is "$1" 5 || fail "$2: the tree's focus is on \"$(tree_focus)\", expected \"$1\""
 }
 # shellcheck disable=SC2317
-expanded() { tree_focus | grep -q ' expanded$'; }
+expanded() { tree_focus | found ' expanded$'; }
 
 step "bring up Tembric, walk to \"*Plugins\\$FOLDER\\Date\""
 show_from_tray

@@ -15,7 +15,7 @@ expect probe_quiet wait-window -visible -name "$title" 0.5 10 -- "the window \"$
 step "window-state"
 state=$(probe window-state -name "$title")
 log "$state"
-field() { printf '%s\n' "$state" | awk -v k="$1" '$1 == k { sub(/^[^ ]+ /, ""); print; exit }'; }
+field() { awk -v k="$1" '$1 == k { sub(/^[^ ]+ /, ""); print; exit }' <<<"$state"; }
 assert_eq "$title" "$(field title)" "title"
 assert_eq "100 100 580 460" "$(field rect)" "rect (as created)"
 assert_eq "480 360" "$(field size)" "size"
@@ -27,15 +27,15 @@ assert_eq visible "$(field toolbar)" "toolbar"
 
 step "tree-items: every reachable item, with depth and state"
 items=$(probe tree-items -name "$title") || fail "tree-items failed: $items"
-assert_eq "count 5" "$(printf '%s\n' "$items" | head -n 1 | grep -o 'count .*')" "item count"
+assert_eq "count 5" "$(head -n 1 <<<"$items" | grep -o 'count .*')" "item count"
 assert_eq "0 *Plugins
 0 Mail (2)
 1 Home
 1 Sign
 0 Note" "$(printf '%s\n' "$items" | awk '$1 == "item" { d = $2; sub(/^item [0-9]+ -?[0-9]+ [a-z]+ [a-z-]+ /, ""); print d, $0 }')" \
   "items (depth, text)"
-printf '%s\n' "$items" | grep -q '^item 0 1 expanded - Mail (2)$' || fail "Mail (2) not reported expanded with 1 child flag: $items"
-probe wait-tree -name "$title" 5 5 | grep -q '^ready .* count 5$' || fail "wait-tree did not see 5 painted items"
+printf '%s\n' "$items" | found '^item 0 1 expanded - Mail (2)$' || fail "Mail (2) not reported expanded with 1 child flag: $items"
+probe wait-tree -name "$title" 5 5 | found '^ready .* count 5$' || fail "wait-tree did not see 5 painted items"
 rc=0
 probe wait-tree -name "$title" 6 0.5 >/dev/null || rc=$?
 assert_eq 1 "$rc" "wait-tree for more items than there are (exit code)"

@@ -133,7 +133,7 @@ new | add_child)
   wait_for focus_is "$name collapsed" 5 || fail "the tree's focus is on \"$(tree_focus)\", expected \"$name collapsed\""
   saved=$(cd "$APP" && wine tembric-db.exe list "$(windows_path "$APP")" 2>&1 | tr -d '\r') ||
     fail "tembric-db list failed: $saved"
-  printf '%s\n' "$saved" | grep -q "^$stored"$'\t' || fail "tembric.db does not hold $stored:"$'\n'"$saved"
+  printf '%s\n' "$saved" | found "^$stored"$'\t' || fail "tembric.db does not hold $stored:"$'\n'"$saved"
   ;;
 rename)
   open_dialog Ma "Mail (3) collapsed"
@@ -222,7 +222,7 @@ picker)
   # picker_rows: "item checked|unchecked SELECTED APPLICATION<TAB>TITLE" per listed window.
   picker_rows() { probe list-items "$PICKER_CLASS" | grep '^item '; }
   # shellcheck disable=SC2317
-  picker_filled() { picker_rows | grep -q .; }
+  picker_filled() { picker_rows | found .; }
   wait_for picker_filled 5 || fail "the picker lists nothing"
   rows=$(picker_rows)
   log "picker rows:"$'\n'"$rows"
@@ -231,11 +231,11 @@ picker)
   # The unseen third column holds each row's window handle in decimal.
   bad=$(printf '%s\n' "$rows" | awk -F'\t' '$3 !~ /^[1-9][0-9]*$/')
   [ -z "$bad" ] || fail "rows without a decimal window handle:"$'\n'"$bad"
-  printf '%s\n' "$titles" | grep -qx "$TARGET_TITLE" || fail "the picker does not list \"$TARGET_TITLE\":"$'\n'"$rows"
+  printf '%s\n' "$titles" | found -x "$TARGET_TITLE" || fail "the picker does not list \"$TARGET_TITLE\":"$'\n'"$rows"
   # None of Tembric's windows, shown or hidden.
   while IFS=$'\t' read -r _ _ _ _ _ own_title; do
     [ -n "$own_title" ] || continue
-    printf '%s\n' "$titles" | grep -qxF "$own_title" && fail "the picker lists Tembric's \"$own_title\":"$'\n'"$rows"
+    printf '%s\n' "$titles" | found -xF "$own_title" && fail "the picker lists Tembric's \"$own_title\":"$'\n'"$rows"
   done < <(tembric_windows)
   # Check the target's row with the keyboard (Space toggles a row's check box), then OK.
   index=$(printf '%s\n' "$titles" | grep -nx "$TARGET_TITLE" | head -n 1 | cut -d: -f1)
@@ -258,7 +258,7 @@ picker)
   # shellcheck disable=SC2317
   context_rows() { probe list-items "$DIALOG_CLASS" | grep '^item '; }
   # shellcheck disable=SC2317
-  context_row_added() { [ "$(context_rows | wc -l)" -eq 1 ] && context_rows | grep -q $'\tAppl\t(Whole application)$'; }
+  context_row_added() { [ "$(context_rows | wc -l)" -eq 1 ] && context_rows | found $'\tAppl\t(Whole application)$'; }
   wait_for context_row_added 5 || fail "the Context tab's list holds"$'\n'"$(context_rows)"$'\n'"expected one whole-application row"
   log "context row: $(context_rows)"
   screenshot context-row
@@ -276,7 +276,7 @@ picker)
   wait_target "$TARGET_TITLE"
   xdotool key ctrl+alt+z
   wait_shown 5
-  tree_top_level | grep -qxF "$app (1)" || fail "no context folder \"$app (1)\":"$'\n'"$(tree_top_level)"
+  tree_top_level | found -xF "$app (1)" || fail "no context folder \"$app (1)\":"$'\n'"$(tree_top_level)"
   wait_for focus_is "Welcome collapsed" 5 || fail "the tree's focus is on \"$(tree_focus)\", expected the context item"
   activate_main
   xdotool key Return

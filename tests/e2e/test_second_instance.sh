@@ -38,7 +38,7 @@ step "the second copy creates no window of its own"
 others=$(tembric_windows | awk -F'\t' -v p="$first_winpid" '$2 != p')
 [ -n "$others" ] || fail "no window of the second copy listed"
 for cls in "${TEMBRIC_CLASSES[@]}" TSplashForm; do
-  if printf '%s\n' "$others" | cut -f3 | grep -qx "$cls"; then
+  if printf '%s\n' "$others" | cut -f3 | found -x "$cls"; then
     fail "the second copy has a $cls window: $others"
   fi
 done

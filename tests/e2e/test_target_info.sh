@@ -28,7 +28,7 @@ wait_tray_icon 10
 debug_log() { probe edit-text -multiline TForm2 2>/dev/null || true; }
 logged() {
   alive "$TEMBRIC_PID" || fail "Tembric ended"
-  debug_log | grep -qxF "$1"
+  debug_log | found -xF "$1"
 }
 
 # switch_to EXE TITLE: starts the application and gives its window the focus,
@@ -40,7 +40,7 @@ switch_to() {
   found() { xwin=$(x_visible_titled "$2" | head -n 1); [ -n "$xwin" ]; }
   wait_for found "$1" "$2" 10 || fail "the window \"$2\" did not appear"
   xdotool windowactivate --sync "$xwin" >/dev/null 2>&1 || xdotool windowfocus --sync "$xwin"
-  in_front() { probe window-state -name "$1" | grep -qx "foreground 1"; }
+  in_front() { probe window-state -name "$1" | found -x "foreground 1"; }
   wait_for in_front "$2" 15 || fail "\"$2\" did not come to the front"
 }
 

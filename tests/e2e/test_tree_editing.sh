@@ -103,7 +103,7 @@ drag_to() {
   drag_points "$fx" "$fy" "$tx" "$ty"
 }
 
-welcome_on_top() { tree_top_level | grep -qx 'Welcome'; }
+welcome_on_top() { tree_top_level | found -x 'Welcome'; }
 
 case "$CASE" in
 delete)
@@ -126,20 +126,20 @@ delete)
   answer_box "dialogs 1"$'\n'"text Are you shure you want to remove 'Mail'?"$'\n'"button Yes"$'\n'"button No" Yes \
     "the confirmation box"
   # shellcheck disable=SC2317
-  mail_gone() { ! tree_top_level | grep -q '^Mail'; }
+  mail_gone() { ! tree_top_level | found '^Mail'; }
   wait_for mail_gone 5 || fail "Mail is still in the tree:"$'\n'"$(tree_top_level)"
   [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
   shut_down
   paths=$(saved_paths)
-  if printf '%s\n' "$paths" | grep -q '^\\Mail'; then fail "tembric.db still holds Mail's rows:"$'\n'"$paths"; fi
-  printf '%s\n' "$paths" | grep -qx '\\Welcome' || fail "tembric.db lost \\Welcome:"$'\n'"$paths"
-  printf '%s\n' "$paths" | grep -qx '\\Archive' || fail "tembric.db lost \\Archive:"$'\n'"$paths"
+  if printf '%s\n' "$paths" | found '^\\Mail'; then fail "tembric.db still holds Mail's rows:"$'\n'"$paths"; fi
+  printf '%s\n' "$paths" | found -x '\\Welcome' || fail "tembric.db lost \\Welcome:"$'\n'"$paths"
+  printf '%s\n' "$paths" | found -x '\\Archive' || fail "tembric.db lost \\Archive:"$'\n'"$paths"
   ;;
 drag)
   step "Welcome dragged, resting on the collapsed Mail opens it"
   drag_to Welcome 'Mail (3)'
   # shellcheck disable=SC2317  # called through wait_for
-  mail_open() { probe tree-items "$MAIN_CLASS" | grep -q '^item 0 [0-9-]* expanded - Mail (3)$'; }
+  mail_open() { probe tree-items "$MAIN_CLASS" | found '^item 0 [0-9-]* expanded - Mail (3)$'; }
   wait_for mail_open 5 || fail "Mail did not open under the dragging mouse:"$'\n'"$(probe tree-items "$MAIN_CLASS")"
   step "dropped on Archive"
   to=$(item_middle "Archive") || fail "no row \"Archive\" in the tree"
@@ -150,13 +150,13 @@ drag)
   screenshot drag-over
   xdotool mouseup 1
   # shellcheck disable=SC2317
-  welcome_moved() { ! tree_top_level | grep -qx 'Welcome'; }
+  welcome_moved() { ! tree_top_level | found -x 'Welcome'; }
   wait_for welcome_moved 5 || fail "Welcome is still at the top level:"$'\n'"$(probe tree-items "$MAIN_CLASS")"
   [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
   shut_down
   paths=$(saved_paths)
-  printf '%s\n' "$paths" | grep -qx '\\Archive\\Welcome' || fail "tembric.db has no \\Archive\\Welcome:"$'\n'"$paths"
-  if printf '%s\n' "$paths" | grep -qx '\\Welcome'; then fail "tembric.db still holds \\Welcome:"$'\n'"$paths"; fi
+  printf '%s\n' "$paths" | found -x '\\Archive\\Welcome' || fail "tembric.db has no \\Archive\\Welcome:"$'\n'"$paths"
+  if printf '%s\n' "$paths" | found -x '\\Welcome'; then fail "tembric.db still holds \\Welcome:"$'\n'"$paths"; fi
   ;;
 refused)
   step "Welcome dropped on *Plugins"
@@ -171,7 +171,7 @@ refused)
   main_visible || fail "Esc during the drag hid the main window"
   [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
   shut_down
-  saved_paths | grep -qx '\\Welcome' || fail "tembric.db lost \\Welcome:"$'\n'"$(saved_paths)"
+  saved_paths | found -x '\\Welcome' || fail "tembric.db lost \\Welcome:"$'\n'"$(saved_paths)"
   ;;
 scroll)
   step "Mail opened, the last row Welcome focused and in view"
@@ -209,7 +209,7 @@ scroll)
   [ -z "$(tembric_boxes)" ] || fail "a message box is shown: $(tembric_boxes)"
   shut_down
   paths=$(saved_paths)
-  printf '%s\n' "$paths" | grep -qx '\\Archive\\Welcome' || fail "tembric.db has no \\Archive\\Welcome:"$'\n'"$paths"
+  printf '%s\n' "$paths" | found -x '\\Archive\\Welcome' || fail "tembric.db has no \\Archive\\Welcome:"$'\n'"$paths"
   ;;
 collapse)
   step "Draft focused in the opened Mail, then numeric keypad *"
@@ -219,7 +219,7 @@ collapse)
   wait_for focus_is "Draft collapsed" 5 || fail "the tree's focus is on \"$(tree_focus)\", expected Draft"
   xdotool key KP_Multiply
   # shellcheck disable=SC2317
-  collapsed() { focus_is "Mail (3) collapsed" && ! probe tree-items "$MAIN_CLASS" | grep -q '^item [1-9]'; }
+  collapsed() { focus_is "Mail (3) collapsed" && ! probe tree-items "$MAIN_CLASS" | found '^item [1-9]'; }
   wait_for collapsed 5 || fail "after * the tree shows:"$'\n'"$(probe tree-items "$MAIN_CLASS")"
   ;;
 *)

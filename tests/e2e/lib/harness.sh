@@ -88,6 +88,13 @@ e2e_deadline() {  # SECONDS: prints the moment SECONDS from now
   awk -v n="$(date +%s.%N)" -v s="$1" 'BEGIN { printf "%.3f", n + s }'
 }
 
+# found GREP-ARGS...: whether the input has a line that grep matches. grep -q
+# stops at the first match, and with pipefail the writer of the rest of the
+# input, killed by SIGPIPE, then turns the match into a failure (bash's
+# printf writes a line at a time, so this happened about once in a thousand
+# checks): found reads the input to its end.
+found() { grep "$@" >/dev/null; }
+
 e2e_past() {  # MOMENT: true once it has passed
   awk -v n="$(date +%s.%N)" -v e="$1" 'BEGIN { exit !(n >= e) }'
 }
@@ -352,7 +359,7 @@ e2e_copy_prefix() {
 
 e2e_wm_running() {
   alive "$E2E_WM_PID" || return 1
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | found 'window id'
 }
 
 e2e_teardown() {

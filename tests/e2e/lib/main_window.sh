@@ -100,7 +100,7 @@ main_state() {
   end=$(e2e_deadline 5)
   while :; do
     out=$(probe window-state "$MAIN_CLASS" 2>&1 || true)
-    if printf '%s\n' "$out" | grep -q '^hwnd ' || e2e_past "$end"; then break; fi
+    if printf '%s\n' "$out" | found '^hwnd ' || e2e_past "$end"; then break; fi
     log "window-state of $MAIN_CLASS gave no reading (\"$out\"); asking again" >&2
     sleep 0.1
   done
@@ -111,7 +111,7 @@ main_state() {
 # it after the key), from STATE or read now.
 state_of() {
   local state=${2:-$(main_state)}
-  printf '%s\n' "$state" | awk -v k="$1" '$1 == k { sub(/^[^ ]+ /, ""); print; exit }'
+  awk -v k="$1" '$1 == k { sub(/^[^ ]+ /, ""); print; exit }' <<<"$state"
 }
 
 main_visible() {
@@ -211,7 +211,7 @@ start_paste_target() {
   wait_for paste_target_mapped 10 || fail "the paste target \"$title\" did not appear"
   xdotool windowactivate --sync "$xwin" >/dev/null 2>&1 || xdotool windowfocus --sync "$xwin"
   # shellcheck disable=SC2317
-  paste_target_in_front() { probe window-state -name "$title" | grep -qx "foreground 1"; }
+  paste_target_in_front() { probe window-state -name "$title" | found -x "foreground 1"; }
   wait_for paste_target_in_front 5 || fail "the paste target \"$title\" did not come to the front"
 }
 
@@ -261,7 +261,7 @@ bring_to_front() {
   w=$(x_visible_titled "$1" | head -n 1)
   [ -n "$w" ] || fail "no window \"$1\" is mapped"
   # shellcheck disable=SC2317  # called through wait_for
-  titled_in_front() { probe window-state -name "$1" | grep -qx "foreground 1"; }
+  titled_in_front() { probe window-state -name "$1" | found -x "foreground 1"; }
   for i in 1 2 3; do
     xdotool windowactivate --sync "$w" >/dev/null 2>&1 || xdotool windowfocus --sync "$w"
     wait_for titled_in_front "$1" 2 && return 0
@@ -301,7 +301,7 @@ menu_choose() {
   [ $# -eq 0 ] || xdotool key "$@"
 }
 
-popup_menu_shown() { tembric_windows | awk -F'\t' '$3 == "#32768" && $4 == "visible"' | grep -q .; }
+popup_menu_shown() { tembric_windows | awk -F'\t' '$3 == "#32768" && $4 == "visible"' | found .; }
 
 # tray_menu_choose first|last: opens the tray menu and clicks its first item
 # ("Show") or its last ("Shut down"), a few pixels inside the menu's top or
@@ -334,11 +334,11 @@ click_toolbar_button() {
   # The window was just shown: on a busy machine its toolbar may be shown a
   # moment later.
   # shellcheck disable=SC2317  # called through wait_for
-  toolbar_shown() { out=$(probe toolbar "$MAIN_CLASS") && printf '%s\n' "$out" | head -n 1 | grep -q ' visible '; }
+  toolbar_shown() { out=$(probe toolbar "$MAIN_CLASS") && head -n 1 <<<"$out" | found ' visible '; }
   wait_for toolbar_shown 5 || fail "no visible toolbar on the main window within 5s: $out"
-  xy=$(printf '%s\n' "$out" | awk -F'\t' -v t="$1" 'NR > 1 && $7 == t { print $6; exit }')
+  xy=$(awk -F'\t' -v t="$1" 'NR > 1 && $7 == t { print $6; exit }' <<<"$out")
   if [ -z "$xy" ] && [ $# -ge 2 ]; then
-    xy=$(printf '%s\n' "$out" | awk -F'\t' -v n="$2" 'NR > 1 && $3 == "button" { if (i++ == n) { print $6; exit } }')
+    xy=$(awk -F'\t' -v n="$2" 'NR > 1 && $3 == "button" { if (i++ == n) { print $6; exit } }' <<<"$out")
   fi
   [ -n "$xy" ] || fail "no toolbar button \"$1\": $out"
   # shellcheck disable=SC2086  # "X Y"

@@ -29,12 +29,12 @@ click_rect() {
 dialog_state() { probe window-state "$DIALOG_CLASS" 2>/dev/null || true; }
 dialog_visible() {
   alive "$TEMBRIC_PID" || fail "Tembric ended"
-  dialog_state | grep -qx 'visible 1'
+  dialog_state | found -x 'visible 1'
 }
 dialog_title() { dialog_state | awk '$1 == "title" { sub(/^title /, ""); print; exit }'; }
 dialog_hidden() {
   alive "$TEMBRIC_PID" || fail "Tembric ended"
-  dialog_state | grep -qx 'visible 0'
+  dialog_state | found -x 'visible 0'
 }
 # activate_dialog: the dialog gets the X focus, so that typed keys reach it.
 activate_dialog() {
@@ -60,7 +60,7 @@ choose_kind() {
   click_rect "$(control_rect combobox 2)"
   # The keys go to the dropped-down list once it is shown.
   # shellcheck disable=SC2317  # called through wait_for
-  list_dropped() { tembric_windows | awk -F'\t' '$3 == "ComboLBox" && $4 == "visible"' | grep -q .; }
+  list_dropped() { tembric_windows | awk -F'\t' '$3 == "ComboLBox" && $4 == "visible"' | found .; }
   wait_for list_dropped 5 || fail "a click on the content kind list did not drop it down"
   # A letter selects the list's item that begins with it (Wine's list then
   # closes; Return closes one that stays open, and would be Save otherwise).
