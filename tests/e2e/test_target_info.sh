@@ -37,8 +37,8 @@ switch_to() {
   wine "$1" "$2" >/dev/null 2>&1 &
   E2E_BACKGROUND_PIDS+=("$!")
   local xwin=
-  found() { xwin=$(x_visible_titled "$2" | head -n 1); [ -n "$xwin" ]; }
-  wait_for found "$1" "$2" 10 || fail "the window \"$2\" did not appear"
+  window_mapped() { xwin=$(x_visible_titled "$2" | head -n 1); [ -n "$xwin" ]; }
+  wait_for window_mapped "$1" "$2" 10 || fail "the window \"$2\" did not appear"
   xdotool windowactivate --sync "$xwin" >/dev/null 2>&1 || xdotool windowfocus --sync "$xwin"
   in_front() { probe window-state -name "$1" | found -x "foreground 1"; }
   wait_for in_front "$2" 15 || fail "\"$2\" did not come to the front"
