@@ -25,7 +25,7 @@ behind_paste_target "$TARGET_TITLE" "$target_log" 'before'
 
 # The debug window's clipboard panel, its lines joined by "|" (the window
 # need not be showing to be read).
-listing() { probe controls TForm2 | awk -F'\t' 'tolower($2) == "listbox" { sub(/^lines /, "", $6); print $6; exit }'; }
+listing() { probe_reading controls TForm2 | awk -F'\t' 'tolower($2) == "listbox" { sub(/^lines /, "", $6); print $6; exit }'; }
 # What the probe itself sees on the clipboard, in the same form.
 probe_listing() { probe clipboard-formats | cut -d' ' -f2- | paste -sd'|' -; }
 # shellcheck disable=SC2317  # called through wait_for

@@ -32,7 +32,7 @@ readonly OPTIONS_TITLE=Options
 readonly ABOUT_TITLE='About Tembric'
 
 # The companion dialogs are "#32770" windows of Tembric with these captions.
-companion_controls() { probe controls -name "$1"; }
+companion_controls() { probe_reading controls -name "$1"; }
 companion_control() {  # TITLE CLASS N: the N-th visible control of that class
   companion_controls "$1" | awk -F'\t' -v c="$2" -v n="$3" 'tolower($2) == tolower(c) && $3 == "visible" && ++i == n { print; exit }'
 }

@@ -37,7 +37,7 @@ focused_item() {
 # The text of the N-th edit control of the window (1 the info line, 2 the preview, 3 the filter box),
 # a backslash written as two as the probe escapes it.
 edit_text() {
-  probe controls "$MAIN_CLASS" | awk -F'\t' -v n="$1" 'tolower($2) == "edit" && ++i == n { print $5; exit }'
+  probe_reading controls "$MAIN_CLASS" | awk -F'\t' -v n="$1" 'tolower($2) == "edit" && ++i == n { print $5; exit }'
 }
 filter_text() { edit_text 3; }
 focus_is() { [ "$(focused_item)" = "$1" ]; }
@@ -97,7 +97,7 @@ keys Return
 wait_for focus_is "Mail (3) collapsed" 5 || fail "a second Enter did not close the folder: $(focused_item)"
 
 step "a letter typed in the tree goes to the box and searches there"
-IFS=, read -r tl tt _ _ <<<"$(probe controls "$MAIN_CLASS" | awk -F'\t' 'tolower($2) == "systreeview32" { print $4; exit }')"
+IFS=, read -r tl tt _ _ <<<"$(probe_reading controls "$MAIN_CLASS" | awk -F'\t' 'tolower($2) == "systreeview32" { print $4; exit }')"
 [ -n "$tt" ] || fail "the tree control was not found"
 xdotool mousemove "$((tl + 40))" "$((tt + 10))" click 1
 expect_focus "*Plugins collapsed" "*Plugins" "after a click on the tree's first row"

@@ -242,7 +242,7 @@ picker)
   picker_window=$(x_visible_titled 'Add context items' | head -n 1)
   [ -n "$picker_window" ] || fail "the picker is not mapped"
   xdotool windowactivate --sync "$picker_window" >/dev/null 2>&1 || xdotool windowfocus --sync "$picker_window"
-  list_rect=$(probe controls "$PICKER_CLASS" | awk -F'\t' 'tolower($2) == "syslistview32" { print $4; exit }')
+  list_rect=$(probe_reading controls "$PICKER_CLASS" | awk -F'\t' 'tolower($2) == "syslistview32" { print $4; exit }')
   IFS=, read -r ll _ lr lb <<<"$list_rect"
   # A click on the list's empty lower part gives it the focus without changing a row.
   xdotool mousemove $(((ll + lr) / 2)) $((lb - 4)) click 1
@@ -252,7 +252,7 @@ picker)
   # shellcheck disable=SC2317
   target_checked() { picker_rows | awk -F'\t' -v t="$TARGET_TITLE" '$2 == t && $1 ~ /^item checked/ { f = 1 } END { exit !f }'; }
   wait_for target_checked 5 || fail "the target's row is not checked:"$'\n'"$(picker_rows)"
-  ok_rect=$(probe controls "$PICKER_CLASS" | awk -F'\t' 'tolower($2) == "button" && $5 == "OK" { print $4; exit }')
+  ok_rect=$(probe_reading controls "$PICKER_CLASS" | awk -F'\t' 'tolower($2) == "button" && $5 == "OK" { print $4; exit }')
   click_rect "$ok_rect"
   probe_while "$TEMBRIC_PID" wait-gone -visible "$PICKER_CLASS" 5 >/dev/null || fail "OK did not close the picker"
   # shellcheck disable=SC2317

@@ -63,7 +63,7 @@ screenshot debug-window
 assert_eq Form2 "$(state_of title "$debug")" "the debug window's caption"
 read -r l t r b <<<"$(state_of rect "$debug")"
 assert_eq "813 601" "$((r - l)) $((b - t))" "the debug window's size"
-pages=$(probe controls TForm2 | awk -F'\t' '$2 == "SysTabControl32" { sub(/^tabs /, "", $6); print $6 }')
+pages=$(probe_reading controls TForm2 | awk -F'\t' '$2 == "SysTabControl32" { sub(/^tabs /, "", $6); print $6 }')
 assert_eq "TembricDB|WinDB|RelDB" "$pages" "the debug window's pages"
 
 step "the log names both applications, in the order they were used"

@@ -187,7 +187,7 @@ scroll)
   in_view() { probe tree-item-rect "$MAIN_CLASS" "$1" >/dev/null; }
   wait_for in_view Welcome 5 || fail "Welcome is focused but not in view"
   ! in_view Archive || fail "Archive is in view with Welcome: the tree is too tall for this case"
-  top=$(probe controls "$MAIN_CLASS" | awk -F'\t' '$2 == "SysTreeView32" { split($4, r, ","); print r[2]; exit }')
+  top=$(probe_reading controls "$MAIN_CLASS" | awk -F'\t' '$2 == "SysTreeView32" { split($4, r, ","); print r[2]; exit }')
   [ -n "$top" ] || fail "no tree among the main window's controls"
   step "Welcome dragged to just above the tree"
   from=$(item_middle Welcome) || fail "no row \"Welcome\" in view"

@@ -168,6 +168,28 @@ probe() {
   wine "$PROBE_EXE" "$@"
 }
 
+# probe_reading COMMAND ARGS...: a probe command that always answers
+# something when it succeeds (a window's state, its controls). Once in a few
+# hundred runs on a loaded machine the probe gave no reading at all (empty
+# output), and a check then looked at nothing; such a probe is asked again,
+# for up to 5 s. What a reading says is never made up: without one the output
+# stays as the probe gave it, and so does the exit code.
+probe_reading() {
+  local out rc end
+  end=$(e2e_deadline 5)
+  while :; do
+    rc=0
+    out=$(probe "$@") || rc=$?
+    if { [ "$rc" -eq 0 ] && [ -n "$out" ]; } || e2e_past "$end"; then break; fi
+    log "probe $1 gave no reading (exit $rc, \"$out\"); asking again" >&2
+    sleep 0.1
+  done
+  # One write, not printf's line at a time: a reader that ends early (awk's
+  # exit, head) then cannot kill the writer and fail the pipeline.
+  cat <<<"$out"
+  return "$rc"
+}
+
 # probe_quiet COMMAND ARGS...: the same, output discarded (for wait_for).
 probe_quiet() {
   wine "$PROBE_EXE" "$@" >/dev/null

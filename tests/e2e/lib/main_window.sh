@@ -230,7 +230,7 @@ behind_paste_target() {
 
 # target_edit: the text of the edit box of the paste target titled
 # $TARGET_TITLE.
-target_edit() { probe controls -name "$TARGET_TITLE" | awk -F'\t' 'tolower($2) == "edit" { print $5; exit }'; }
+target_edit() { probe_reading controls -name "$TARGET_TITLE" | awk -F'\t' 'tolower($2) == "edit" { print $5; exit }'; }
 
 # target_pastes LOG: how many pastes the paste target logged.
 target_pastes() { grep -c '^paste' "$1" || true; }

@@ -7,7 +7,7 @@ readonly DIALOG_CLASS=TRecordForm
 
 # dialog_controls: the probe's controls lines of the dialog (tab-separated:
 # handle, class, visible|hidden, screen rect "L,T,R,B", text, details).
-dialog_controls() { probe controls "$DIALOG_CLASS"; }
+dialog_controls() { probe_reading controls "$DIALOG_CLASS"; }
 # visible_control CLASS N: the line of the N-th visible control of that class.
 visible_control() {
   dialog_controls | awk -F'\t' -v c="$1" -v n="$2" 'tolower($2) == tolower(c) && $3 == "visible" && ++i == n { print; exit }'
